@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// One line of the member or facility list, and the rules for composing, checking and
+// splitting it. Field limits: positive n = exactly n digits; negative -n = free text of
+// at most n characters (UTF-16 code units).
+class RegistrationEntry {
+public:
+    using Fields = std::array<QString, 3>;
+    using Limits = std::array<int, 3>;
+
+    static constexpr Limits MemberLimits{-32, 8, 4};    // name, registration number, PIN
+    static constexpr Limits FacilityLimits{4, 2, -32};  // facility code, breakdown code, name
+
+    struct Failure {
+        int field;       // index of the first failing field (0..2)
+        QString message; // e.g. "長さが違います"
+    };
+
+    static QString compose(const Fields& fields);
+
+    // First failing field in index order, or nothing when the entry is valid. A free-text
+    // field that code page 932 cannot encode fails too (it could not be saved).
+    static std::optional<Failure> check(const Fields& fields, const Limits& limits);
+
+    // check(), then the rules that keep an entry from vanishing at the next load: a member
+    // name beginning with "Stop", and an entry beyond the 64 that the file gives back.
+    static std::optional<Failure> checkAddition(const Fields& fields, const Limits& limits,
+                                                int entriesAlreadyInList);
+
+    // By position alone; never fails, also for lines shorter than the format allows.
+    static Fields split(const QString& line, const Limits& limits);
+};

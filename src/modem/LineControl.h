@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CommandChannel;
+class PortOpener;
+class QIODevice;
+
+// The state of the telephone line, in one place. Hook opens the port and takes the line
+// off-hook, Dial dials the service with the call held, HookOFF hangs up and closes the
+// port; tone strings are played into the call between Dial and HookOFF. The window maps
+// state() to the enabled buttons and shows the boxes the signals ask for.
+class LineControl : public QObject {
+    Q_OBJECT
+public:
+    enum class State {
+        Idle,      // port closed, on-hook
+        Hooking,   // port open, waiting for the OK of "ATH1"
+        OffHook,   // port open, line off-hook
+        Dialling,  // dial command written, pausing and waiting for OK
+        Dialled,   // call up, modem in command state
+        HangingUp, // "ATH0" written, waiting for OK
+    };
+    Q_ENUM(State)
+
+    enum class DialMode { Pulse, Tone };
+
+    struct Timing {
+        int replyTimeoutMs = 5000; // wait for "OK" CR LF
+        int dialPauseMs = 5000;    // fixed pause after the dial command
+        int pairPauseMs = 3000;    // between registration number and PIN, facility and breakdown
+        int exitReplyTimeoutMs = 1000; // hang-up on exit: at most this, without a box
+    };
+
+    // Decides, just before each part of a two-part send, whether that part goes out
+    // (the window's digit check, which shows its own box when it refuses).
+    using ToneFilter = std::function<bool(const QString& tones)>;
+
+    explicit LineControl(PortOpener& opener, QObject* parent = nullptr);
+    ~LineControl() override;
+
+    void setTiming(const Timing& timing);
+
+    State state() const;
+    bool isPortOpen() const;
+    // True while an operation talks to the modem (its waits and pauses included).
+    bool isBusy() const;
+
+    void hook(int comIndex);
+    void dial(DialMode mode, const QString& number); // number already checked by the caller
+    // Also while another operation waits: that wait ends at once without a box, the
+    // interrupted operation does not carry on, and the hang-up runs.
+    void hookOff();
+
+    // Refused (false, nothing written) when the port is closed or another operation runs.
+    bool sendTones(const QString& tones);
+    bool sendTonePair(const QString& first, const QString& second, const ToneFilter& accept);
+
+    // For leaving the program: ends any running operation, sends "ATH0" CR, waits for OK at
+    // most exitReplyTimeoutMs without a box, closes the port. Does nothing when closed.
+    void hangUpForExit();
+
+Q_SIGNALS:
+    void stateChanged(LineControl::State state);
+    void busyChanged(bool busy);
+
+    // Connected directly by the window, which shows its box; the operation carries on
+    // when the slot returns. modemAnswer is a recognised result code ("NO DIALTONE") or empty.
+    void replyTimedOut(const QString& modemAnswer);
+    void portOpenFailed(const QString& deviceName, const QString& reason);
+    void deviceFailed(const QString& reason); // the port has been closed, state is Idle
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
