@@ -1,15 +1,60 @@
 #pragma once
 
+#include "RegistrationEntry.h"
+#include "RegistrationLists.h"
+
 #include <QDialog>
 
+#include <array>
+
 class MessageBoxes;
-class RegistrationLists;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 // The modal editor of the member or the facility list. The mode follows from the window
-// title alone: "施設追加" edits the facilities, any other title the members.
+// title alone: "施設追加" edits the facilities, any other title the members. The editor works
+// on a copy taken each time it is shown; "登録" hands the copy back, every other way of
+// closing discards it (after a question when it was changed).
 class Parameter : public QDialog {
     Q_OBJECT
 public:
     Parameter(RegistrationLists& lists, MessageBoxes& boxes, QWidget* parent = nullptr);
     ~Parameter() override;
+
+    // Every way of closing ends here (close button, close box, Escape, "登録"), so the
+    // question about unapplied changes is asked in one place and may keep the window open.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void chainTabOrder();
+    void connectControls();
+    void loadCopy();
+    void add();
+    void removeSelected();
+    void loadLowestSelected();
+    void apply();
+    bool mayClose();
+    RegistrationEntry::Fields fieldTexts() const;
+    QStringList listItems() const;
+    QRect twipsRect(int left, int top, int width, int height) const;
+
+    RegistrationLists& m_lists;
+    MessageBoxes& m_boxes;
+    QListWidget* m_list1 = nullptr;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QPushButton* m_delButton = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    std::array<QLineEdit*, 3> m_text1{};
+    std::array<QLabel*, 3> m_label1{};
+    RegistrationLists::Kind m_kind = RegistrationLists::Kind::Members;
+    RegistrationEntry::Limits m_fieldLimits = RegistrationEntry::MemberLimits;
+    bool m_listChanged = false;
 };
