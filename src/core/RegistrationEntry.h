@@ -13,8 +13,8 @@ public:
     using Fields = std::array<QString, 3>;
     using Limits = std::array<int, 3>;
 
-    static constexpr Limits MemberLimits{-32, 8, 4};    // name, registration number, PIN
-    static constexpr Limits FacilityLimits{4, 2, -32};  // facility code, breakdown code, name
+    static constexpr Limits MemberLimits{-32, 8, 4};   // name, registration number, PIN
+    static constexpr Limits FacilityLimits{4, 2, -32}; // facility code, breakdown code, name
 
     struct Failure {
         int field;       // index of the first failing field (0..2)
@@ -27,11 +27,15 @@ public:
     // field that code page 932 cannot encode fails too (it could not be saved).
     static std::optional<Failure> check(const Fields& fields, const Limits& limits);
 
-    // check(), then the rules that keep an entry from vanishing at the next load: a member
-    // name beginning with "Stop", and an entry beyond the 64 that the file gives back.
+    // The rules that keep an entry from vanishing at the next load, around check(): a full
+    // list (the file gives back 64 entries) fails first, at field 0, since no field can fix
+    // it; then check(); then a member name that begins with "Stop" (blanks before it
+    // included), at the name field.
     static std::optional<Failure> checkAddition(const Fields& fields, const Limits& limits,
                                                 int entriesAlreadyInList);
 
-    // By position alone; never fails, also for lines shorter than the format allows.
+    // By position alone; never fails, also for lines shorter than the format allows: a
+    // field whose positions lie partly or wholly before the start of the line, or beyond
+    // its end, keeps the characters that are there.
     static Fields split(const QString& line, const Limits& limits);
 };

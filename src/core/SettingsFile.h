@@ -2,6 +2,8 @@
 
 #include "Settings.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The settings file "Tarvik.ini": an INI file in code page 932 in the current directory.
@@ -24,4 +26,9 @@ public:
 
     // The list key of entry n (from 1): "00" + n, i.e. "001".."009", "0010".."0064".
     static QString listKey(int n);
+
+    // What load() and save() do with the file's bytes.
+    static Settings parse(QByteArrayView contents);
+    // False, with *error naming the field in Japanese, when a value cannot be stored.
+    static bool serialize(const Settings& settings, QByteArray* contents, QString* error);
 };

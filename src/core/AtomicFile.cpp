@@ -1,0 +1,104 @@
+#include "AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString errnoText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("書き込みの権限がありません");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("保存先のフォルダーがありません");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    default:
+        return QStringLiteral("システムエラー %1").arg(error);
+    }
+}
+
+bool fail(QString* error, const QString& step)
+{
+    if (error)
+        *error = QStringLiteral("%1（%2）").arg(step, errnoText(errno));
+    return false;
+}
+
+bool writeAll(int fd, QByteArrayView contents)
+{
+    const char* data = contents.data();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// After the rename the new file is in place; syncing the folder only makes the rename
+// itself survive a power cut, so a failure here is no reason to report the save as failed.
+void syncFolder(const QString& path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool fillTemporary(int fd, QByteArrayView contents, QString* error)
+{
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
+        return fail(error, QStringLiteral("権限を設定できません"));
+    if (!writeAll(fd, contents))
+        return fail(error, QStringLiteral("書き込めません"));
+    if (::fsync(fd) != 0)
+        return fail(error, QStringLiteral("ディスクに書き出せません"));
+    return true;
+}
+
+} // namespace
+
+bool AtomicFile::write(const QString& path, QByteArrayView contents, QString* error)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, QStringLiteral("一時ファイルを作成できません"));
+    bool ok = fillTemporary(fd, contents, error);
+    if (::close(fd) != 0 && ok)
+        ok = fail(error, QStringLiteral("書き込めません"));
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        fail(error, QStringLiteral("ファイルを置き換えられません"));
+        ::unlink(temporary.constData());
+        return false;
+    }
+    syncFolder(path);
+    return true;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Replaces a file in one step: the contents go to a new file beside it, which is synced to
+// disk and then renamed over the old one. A failure at any point leaves the old file as
+// it was. The file is readable and writable by its owner only (it holds PINs), also when
+// it replaces one with other permissions.
+class AtomicFile {
+public:
+    // False with a reason in Japanese in *error when the file could not be replaced.
+    static bool write(const QString& path, QByteArrayView contents, QString* error);
+};
