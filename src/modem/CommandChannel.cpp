@@ -1,1 +1,183 @@
 #include "CommandChannel.h"
+
+#include "ReplyScanner.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QIODevice>
+#include <QTimer>
+
+#include <chrono>
+
+Q_LOGGING_CATEGORY(lcModem, "tarvik.modem", QtWarningMsg)
+
+namespace {
+
+constexpr qint64 nsPerMs = 1000000;
+
+QByteArray withoutLineEnd(QByteArray line)
+{
+    while (line.endsWith('\r') || line.endsWith('\n'))
+        line.chop(1);
+    return line;
+}
+
+} // namespace
+
+CommandChannel::CommandChannel(QIODevice* device, QObject* parent)
+    : QObject(parent), m_device(device)
+{
+    connect(device, &QIODevice::aboutToClose, this, &CommandChannel::onAboutToClose);
+}
+
+bool CommandChannel::isOpen() const
+{
+    return m_device && m_device->isOpen();
+}
+
+void CommandChannel::discardInput()
+{
+    if (isOpen())
+        m_device->readAll();
+}
+
+bool CommandChannel::writeCommandLine(const QByteArray& line)
+{
+    trace(QString::fromLatin1(withoutLineEnd(line)));
+    if (!isOpen())
+        return false;
+    if (m_device->write(line) == line.size())
+        return true;
+    const QString reason = m_device->errorString();
+    close();
+    reportFailure(reason);
+    return false;
+}
+
+CommandChannel::Reply CommandChannel::sendTones(const QString& tones)
+{
+    discardInput();
+    if (!writeCommandLine("ATDT" + tones.toLatin1() + ";\r\n"))
+        return {Outcome::DeviceFailed, {}};
+    return waitOk();
+}
+
+CommandChannel::Reply CommandChannel::waitOk(int timeoutMs)
+{
+    trace(QStringLiteral("WaitOK"));
+    ReplyScanner scanner;
+    const Outcome outcome = runWait(timeoutMs, &scanner);
+    if (outcome == Outcome::Ok)
+        trace(QStringLiteral("return WaitOK"));
+    return {outcome, scanner.lastResult()};
+}
+
+CommandChannel::Outcome CommandChannel::waitMilliseconds(int ms)
+{
+    if (ms <= 0)
+        return isOpen() ? Outcome::Ok : Outcome::DeviceFailed;
+    return runWait(ms, nullptr);
+}
+
+void CommandChannel::abort()
+{
+    emit abortRequested(QPrivateSignal());
+}
+
+void CommandChannel::close()
+{
+    m_closingOnPurpose = true;
+    if (isOpen())
+        m_device->close();
+}
+
+void CommandChannel::deleteWhenIdle()
+{
+    if (isWaiting())
+        m_deleteWhenIdle = true;
+    else
+        deleteLater();
+}
+
+void CommandChannel::trace(const QString& text)
+{
+    using namespace std::chrono;
+    const auto sinceBoot = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    qCDebug(lcModem).noquote() << QStringLiteral("[%1]").arg(sinceBoot.count() / 1000.0, 0, 'f', 3)
+                               << text;
+}
+
+CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
+{
+    if (!isOpen())
+        return Outcome::DeviceFailed;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer clock;
+    clock.start();
+
+    Outcome outcome = Outcome::TimedOut;
+    bool finished = false;
+    // Cuts every connection of this wait at once, so that a wait which was aborted while a
+    // nested one runs no longer reads the replies meant for the nested one.
+    const auto finish = [&](Outcome result) {
+        outcome = result;
+        finished = true;
+        timer.stop();
+        disconnect(m_device, nullptr, &loop, nullptr);
+        disconnect(this, nullptr, &loop, nullptr);
+        loop.quit();
+    };
+    // A timer may fire a little early; a wait must never end before its length.
+    connect(&timer, &QTimer::timeout, &loop, [&] {
+        const qint64 remainingNs = ms * nsPerMs - clock.nsecsElapsed();
+        if (remainingNs > 0)
+            timer.start(int((remainingNs + nsPerMs - 1) / nsPerMs));
+        else
+            finish(scanner ? Outcome::TimedOut : Outcome::Ok);
+    });
+    connect(this, &CommandChannel::abortRequested, &loop, [&] { finish(Outcome::Aborted); });
+    connect(m_device, &QIODevice::aboutToClose, &loop, [&] { finish(Outcome::DeviceFailed); });
+    connect(m_device, &QObject::destroyed, &loop, [&] { finish(Outcome::DeviceFailed); });
+    if (scanner) {
+        const auto readReply = [&] {
+            scanner->feed(m_device->readAll());
+            if (scanner->sawOk())
+                finish(Outcome::Ok);
+        };
+        connect(m_device, &QIODevice::readyRead, &loop, readReply);
+        readReply(); // what arrived before the wait (during a pause) counts
+    }
+    if (finished)
+        return outcome;
+    timer.start(qMax(ms, 0));
+    ++m_runningWaits;
+    loop.exec();
+    leaveWait();
+    return outcome;
+}
+
+void CommandChannel::leaveWait()
+{
+    --m_runningWaits;
+    if (m_runningWaits == 0 && m_deleteWhenIdle)
+        deleteLater();
+}
+
+void CommandChannel::onAboutToClose()
+{
+    if (!m_closingOnPurpose)
+        reportFailure(m_device->errorString());
+}
+
+void CommandChannel::reportFailure(const QString& reason)
+{
+    if (m_failureReported)
+        return;
+    m_failureReported = true;
+    // Reported from the event loop: the device may be in the middle of closing itself.
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit deviceFailed(reason); }, Qt::QueuedConnection);
+}

@@ -1,3 +1,88 @@
 #pragma once
 
-class CommandChannel;
+#include <QByteArray>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QIODevice;
+class ReplyScanner;
+
+Q_DECLARE_LOGGING_CATEGORY(lcModem)
+
+// Talks to the modem over an open device: writes command lines, waits for "OK" CR LF and
+// pauses. Every wait runs a local event loop, so the window keeps working and a click may
+// run nested inside it; abort() ends every running wait at once. The channel shows no box:
+// the caller decides what a timeout means to the user.
+class CommandChannel : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome {
+        Ok,           // "OK" CR LF arrived, or a pause ran its full length
+        TimedOut,     // no "OK" CR LF in time
+        Aborted,      // abort() was called during the wait
+        DeviceFailed, // the device closed, vanished or refused a write
+    };
+    Q_ENUM(Outcome)
+
+    struct Reply {
+        Outcome outcome;
+        QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
+    };
+
+    static constexpr int defaultReplyTimeoutMs = 5000;
+
+    // The device must be open. The channel does not own it.
+    explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
+
+    void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
+    int replyTimeoutMs() const { return m_replyTimeoutMs; }
+
+    bool isOpen() const;
+    // True while at least one wait of this channel runs (nested waits count once each).
+    bool isWaiting() const { return m_runningWaits > 0; }
+
+    // Drops everything received and not yet read.
+    void discardInput();
+    // Traces the line without its line end and writes it, line end included, in one write:
+    // a modem ignores characters only briefly after the CR, and any character that reaches
+    // it while a dial runs aborts that dial. False (and deviceFailed) when the write fails.
+    bool writeCommandLine(const QByteArray& line);
+
+    // "ATDT" + tones + ";" CR LF after discarding pending input, then waitOk().
+    Reply sendTones(const QString& tones);
+    Reply waitOk() { return waitOk(m_replyTimeoutMs); }
+    Reply waitOk(int timeoutMs);
+    // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
+    Outcome waitMilliseconds(int ms);
+    Outcome waitSeconds(int seconds) { return waitMilliseconds(seconds * 1000); }
+
+    void abort();
+    // Closes the device on purpose: no deviceFailed for this close.
+    void close();
+    // deleteLater(), but only once no wait of this channel is left on the stack.
+    void deleteWhenIdle();
+
+    static void trace(const QString& text);
+
+Q_SIGNALS:
+    // Once, when the device closed without close() or refused a write; the device is
+    // closed when this is emitted.
+    void deviceFailed(const QString& reason);
+    void abortRequested(QPrivateSignal);
+
+private:
+    // Without a scanner a pause: runs its full length unless aborted or the device fails.
+    Outcome runWait(int ms, ReplyScanner* scanner);
+    void leaveWait();
+    void onAboutToClose();
+    void reportFailure(const QString& reason);
+
+    QPointer<QIODevice> m_device;
+    int m_replyTimeoutMs = defaultReplyTimeoutMs;
+    int m_runningWaits = 0;
+    bool m_closingOnPurpose = false;
+    bool m_failureReported = false;
+    bool m_deleteWhenIdle = false;
+};

@@ -1,1 +1,263 @@
 #include "LineControl.h"
+
+namespace {
+
+const QByteArray offHookCommand = QByteArrayLiteral("ATH1\r");
+const QByteArray onHookCommand = QByteArrayLiteral("ATH0\r");
+
+QByteArray toneCommand(const QString& tones)
+{
+    return "ATDT" + tones.toLatin1() + ";\r\n";
+}
+
+QByteArray dialCommand(LineControl::DialMode mode, const QString& number)
+{
+    const QByteArray prefix = mode == LineControl::DialMode::Pulse ? "ATDP" : "ATDT";
+    return prefix + number.toLatin1() + ";\r";
+}
+
+} // namespace
+
+LineControl::LineControl(PortOpener& opener, QObject* parent) : QObject(parent), m_opener(opener) {}
+
+LineControl::~LineControl()
+{
+    // Destroyed from inside one of its own waits: the channel must outlive that wait.
+    if (m_channel && m_channel->isWaiting()) {
+        m_channel->setParent(nullptr);
+        m_channel->abort();
+        m_channel->deleteWhenIdle();
+    }
+}
+
+void LineControl::setTiming(const Timing& timing)
+{
+    m_timing = timing;
+}
+
+LineControl::State LineControl::state() const
+{
+    return m_state;
+}
+
+bool LineControl::isPortOpen() const
+{
+    return m_channel && m_channel->isOpen();
+}
+
+bool LineControl::isBusy() const
+{
+    return m_busy;
+}
+
+void LineControl::hook(int comIndex)
+{
+    if (m_state != State::Idle)
+        return;
+    PortOpener::Result opened = m_opener.open(comIndex);
+    if (!opened.device) {
+        emit portOpenFailed(opened.deviceName, opened.error);
+        return;
+    }
+    adoptDevice(std::move(opened));
+    beginOperation(State::Hooking);
+    // No discard: the port has just been opened.
+    if (writeCommand(offHookCommand) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show))
+        finishOperation(State::OffHook);
+}
+
+void LineControl::dial(DialMode mode, const QString& number)
+{
+    if (m_state != State::OffHook || m_busy)
+        return;
+    beginOperation(State::Dialling);
+    m_channel->discardInput();
+    // What the modem sends during the pause stays unread and counts for the wait after it.
+    if (writeCommand(dialCommand(mode, number)) && pause(m_timing.dialPauseMs) &&
+        awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show))
+        finishOperation(State::Dialled);
+}
+
+void LineControl::hookOff()
+{
+    if (m_state != State::HangingUp)
+        hangUp(m_timing.replyTimeoutMs, TimeoutBox::Show);
+}
+
+void LineControl::hangUpForExit()
+{
+    hangUp(m_timing.exitReplyTimeoutMs, TimeoutBox::None);
+}
+
+bool LineControl::sendTones(const QString& tones)
+{
+    if (!canSend())
+        return false;
+    const State callState = m_state;
+    beginOperation(callState);
+    if (sendToneCommand(tones))
+        finishOperation(callState);
+    return true;
+}
+
+bool LineControl::sendTonePair(const QString& first, const QString& second,
+                               const ToneFilter& accept)
+{
+    if (!canSend())
+        return false;
+    const State callState = m_state;
+    beginOperation(callState);
+    // The pause runs whether the first part was sent, refused or timed out.
+    if (sendAccepted(first, accept) && pause(m_timing.pairPauseMs) && sendAccepted(second, accept))
+        finishOperation(callState);
+    return true;
+}
+
+bool LineControl::canSend() const
+{
+    return !m_busy && (m_state == State::OffHook || m_state == State::Dialled);
+}
+
+void LineControl::adoptDevice(PortOpener::Result opened)
+{
+    QIODevice* device = opened.device.release();
+    auto* channel = new CommandChannel(device, this);
+    device->setParent(channel);
+    connect(channel, &CommandChannel::deviceFailed, this, [this, channel](const QString& reason) {
+        if (channel == m_channel)
+            onChannelFailed(reason);
+    });
+    m_channel = channel;
+    m_deviceName = opened.deviceName;
+}
+
+void LineControl::retireChannel()
+{
+    m_channel->close();
+    m_channel->deleteWhenIdle();
+    m_channel = nullptr;
+}
+
+void LineControl::beginOperation(State state)
+{
+    setState(state);
+    setBusy(true);
+}
+
+void LineControl::finishOperation(State state)
+{
+    setState(state);
+    setBusy(false);
+}
+
+void LineControl::interruptRunningOperation()
+{
+    ++m_interruptions;
+    if (m_channel)
+        m_channel->abort();
+    if (m_waitRunning)
+        endWait();
+}
+
+void LineControl::hangUp(int timeoutMs, TimeoutBox box)
+{
+    if (m_state == State::Idle)
+        return;
+    interruptRunningOperation();
+    beginOperation(State::HangingUp);
+    m_channel->discardInput();
+    if (!writeCommand(onHookCommand) || !awaitOk(timeoutMs, box))
+        return;
+    retireChannel();
+    finishOperation(State::Idle);
+}
+
+bool LineControl::writeCommand(const QByteArray& line)
+{
+    return m_channel->writeCommandLine(line);
+}
+
+bool LineControl::sendToneCommand(const QString& tones)
+{
+    m_channel->discardInput();
+    return writeCommand(toneCommand(tones)) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show);
+}
+
+bool LineControl::sendAccepted(const QString& tones, const ToneFilter& accept)
+{
+    const QPointer<LineControl> self(this);
+    const quint64 interruptions = m_interruptions;
+    const bool accepted = accept(tones); // may show a box, and events run meanwhile
+    if (!self || interruptions != m_interruptions)
+        return false;
+    return !accepted || sendToneCommand(tones);
+}
+
+bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
+{
+    const QPointer<LineControl> self(this);
+    const quint64 interruptions = m_interruptions;
+    beginWait(Wait::Reply, timeoutMs);
+    const CommandChannel::Reply reply = m_channel->waitOk(timeoutMs);
+    if (!self || interruptions != m_interruptions)
+        return false;
+    endWait();
+    if (reply.outcome != CommandChannel::Outcome::Ok &&
+        reply.outcome != CommandChannel::Outcome::TimedOut)
+        return false; // the device failed; onChannelFailed follows
+    const bool ok = reply.outcome == CommandChannel::Outcome::Ok;
+    emit commandAnswered(ok, reply.modemAnswer);
+    if (!ok && box == TimeoutBox::Show)
+        emit replyTimedOut(reply.modemAnswer); // the box is modal: events run meanwhile
+    return self && interruptions == m_interruptions;
+}
+
+bool LineControl::pause(int ms)
+{
+    const QPointer<LineControl> self(this);
+    const quint64 interruptions = m_interruptions;
+    beginWait(Wait::Pause, ms);
+    const CommandChannel::Outcome outcome = m_channel->waitMilliseconds(ms);
+    if (!self || interruptions != m_interruptions)
+        return false;
+    endWait();
+    return outcome == CommandChannel::Outcome::Ok;
+}
+
+void LineControl::beginWait(Wait kind, int durationMs)
+{
+    m_waitRunning = true;
+    emit waitStarted(kind, durationMs);
+}
+
+void LineControl::endWait()
+{
+    m_waitRunning = false;
+    emit waitEnded();
+}
+
+void LineControl::onChannelFailed(const QString& reason)
+{
+    interruptRunningOperation();
+    retireChannel();
+    setBusy(false);
+    setState(State::Idle);
+    const QString what = QStringLiteral("%1 との通信が途切れました").arg(m_deviceName);
+    emit deviceFailed(reason.isEmpty() ? what : QStringLiteral("%1（%2）").arg(what, reason));
+}
+
+void LineControl::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+void LineControl::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    emit busyChanged(busy);
+}

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "CommandChannel.h"
+#include "PortOpener.h"
+
+#include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
-#include <memory>
-
-class CommandChannel;
-class PortOpener;
-class QIODevice;
 
 // The state of the telephone line, in one place. Hook opens the port and takes the line
 // off-hook, Dial dials the service with the call held, HookOFF hangs up and closes the
@@ -28,6 +28,13 @@ public:
     Q_ENUM(State)
 
     enum class DialMode { Pulse, Tone };
+
+    // What a running wait is waiting for, for a status display.
+    enum class Wait {
+        Reply, // the modem's "OK" CR LF
+        Pause, // a fixed pause (after the dial command, between two parts of a send)
+    };
+    Q_ENUM(Wait)
 
     struct Timing {
         int replyTimeoutMs = 5000; // wait for "OK" CR LF
@@ -74,7 +81,44 @@ Q_SIGNALS:
     void portOpenFailed(const QString& deviceName, const QString& reason);
     void deviceFailed(const QString& reason); // the port has been closed, state is Idle
 
+    // Every waitStarted is followed by one waitEnded, also when the wait is interrupted.
+    void waitStarted(LineControl::Wait kind, int durationMs);
+    void waitEnded();
+    // After each wait for "OK": ok is false on timeout; modemAnswer as for replyTimedOut.
+    void commandAnswered(bool ok, const QString& modemAnswer);
+
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    enum class TimeoutBox { Show, None };
+
+    bool canSend() const;
+    void adoptDevice(PortOpener::Result opened);
+    void retireChannel();
+    void beginOperation(State state);
+    void finishOperation(State state);
+    void interruptRunningOperation();
+    void hangUp(int timeoutMs, TimeoutBox box);
+
+    // Each of these returns whether the operation that called it may carry on: false when
+    // it was interrupted (hang-up, device failure) or this object is gone meanwhile.
+    bool writeCommand(const QByteArray& line);
+    bool sendToneCommand(const QString& tones);
+    bool sendAccepted(const QString& tones, const ToneFilter& accept);
+    bool awaitOk(int timeoutMs, TimeoutBox box);
+    bool pause(int ms);
+
+    void beginWait(Wait kind, int durationMs);
+    void endWait();
+    void onChannelFailed(const QString& reason);
+    void setState(State state);
+    void setBusy(bool busy);
+
+    PortOpener& m_opener;
+    Timing m_timing;
+    State m_state = State::Idle;
+    bool m_busy = false;
+    bool m_waitRunning = false;
+    // Counts interruptions; an operation that sees it change after a wait stops there.
+    quint64 m_interruptions = 0;
+    QPointer<CommandChannel> m_channel; // owns the device; null while the port is closed
+    QString m_deviceName;
 };

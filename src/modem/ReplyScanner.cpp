@@ -1,0 +1,83 @@
+#include "ReplyScanner.h"
+
+#include <array>
+
+namespace {
+
+const QByteArray okLine = QByteArrayLiteral("OK\r\n");
+
+struct NamedResult {
+    const char* line;
+    const char* name;
+};
+
+// Verbose results and the numeric forms (ATV0) of the ones that mean "not done".
+constexpr std::array<NamedResult, 10> failureResults{{
+    {"ERROR", "ERROR"},
+    {"NO CARRIER", "NO CARRIER"},
+    {"BUSY", "BUSY"},
+    {"NO DIALTONE", "NO DIALTONE"},
+    {"NO ANSWER", "NO ANSWER"},
+    {"3", "NO CARRIER"},
+    {"4", "ERROR"},
+    {"6", "NO DIALTONE"},
+    {"7", "BUSY"},
+    {"8", "NO ANSWER"},
+}};
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+void ReplyScanner::feed(const QByteArray& bytes)
+{
+    scanForOk(bytes);
+    frameLines(bytes);
+}
+
+QString ReplyScanner::resultName(const QByteArray& line)
+{
+    for (const NamedResult& result : failureResults) {
+        if (line == result.line)
+            return QString::fromLatin1(result.name);
+    }
+    if (line.startsWith("CONNECT"))
+        return QString::fromLatin1(line);
+    return {};
+}
+
+void ReplyScanner::scanForOk(const QByteArray& bytes)
+{
+    if (m_sawOk)
+        return;
+    const QByteArray window = m_okTail + bytes;
+    m_sawOk = window.contains(okLine);
+    m_okTail = window.right(okLine.size() - 1);
+}
+
+void ReplyScanner::frameLines(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (isLineEnd(c)) {
+            endLine();
+        } else if (m_line.size() < maxLineLength) {
+            m_line.append(c);
+        } else {
+            m_lineTooLong = true;
+        }
+    }
+}
+
+void ReplyScanner::endLine()
+{
+    if (!m_lineTooLong) {
+        const QString name = resultName(m_line);
+        if (!name.isEmpty())
+            m_lastResult = name;
+    }
+    m_line.clear();
+    m_lineTooLong = false;
+}

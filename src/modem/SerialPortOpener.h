@@ -1,0 +1,16 @@
+#pragma once
+
+#include "PortOpener.h"
+
+// Opens the real serial port behind "COMn" (see PortMapping) at 9600 baud, 8 data bits,
+// no parity, 1 stop bit, no flow control. The modem-control lines are left as the system
+// sets them on open; a pseudo-terminal cannot set them at all, and that is no failure.
+class SerialPortOpener : public PortOpener {
+public:
+    enum class Failure { NoSelection, NotFound, NoPermission, Busy, Other };
+
+    Result open(int comIndex) override;
+
+    // The Japanese reason shown to the user; detail is the system's own wording.
+    static QString reason(Failure failure, const QString& deviceName, const QString& detail);
+};
