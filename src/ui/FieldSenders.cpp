@@ -1,0 +1,153 @@
+#include "FieldSenders.h"
+
+#include "LineControl.h"
+#include "MessageBoxes.h"
+#include "ToneString.h"
+
+#include <QApplication>
+
+namespace {
+
+const QString CannotSendTitle = QStringLiteral("送信できません");
+const QString SendErrorTitle = QStringLiteral("送信文字列エラー");
+
+} // namespace
+
+FieldSenders::FieldSenders(LineControl& line, MessageBoxes& boxes, QWidget* boxParent)
+    : m_line(line), m_boxes(boxes), m_boxParent(boxParent)
+{
+}
+
+bool FieldSenders::checkToneString(const QString& text) const
+{
+    if (ToneString::isToneString(text))
+        return true;
+    tell(SendErrorTitle, QStringLiteral("番号か*#-のどれかを指定してください"));
+    return false;
+}
+
+bool FieldSenders::acceptDigits(const QString& text) const
+{
+    if (ToneString::isDigits(text))
+        return true;
+    tell(SendErrorTitle, QStringLiteral("番号のみ指定してください"));
+    return false;
+}
+
+void FieldSenders::checkDigits(const QString& text)
+{
+    if (lineIsFree() && acceptDigits(text))
+        send(text);
+}
+
+void FieldSenders::sendKey(int keyIndex)
+{
+    send(keyTones(keyIndex));
+}
+
+void FieldSenders::sendAnswer(bool yes)
+{
+    send(yes ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FieldSenders::sendService(const QString& serviceLine)
+{
+    send(serviceTones(serviceLine));
+}
+
+void FieldSenders::sendTimeSlot(const QString& timeSlot)
+{
+    checkDigits(timeSlotTones(timeSlot));
+}
+
+void FieldSenders::sendMember(const std::optional<QString>& entry)
+{
+    if (!entry) {
+        tell(CannotSendTitle, QStringLiteral("メンバーが選ばれていません。\r\n"
+                                             "「登録」メニューの「ID番号」でメンバーを登録し、"
+                                             "一覧から選んでください。"));
+        return;
+    }
+    sendPair(memberTones(*entry));
+}
+
+void FieldSenders::sendFacility(const std::optional<QString>& entry)
+{
+    if (!entry) {
+        tell(CannotSendTitle, QStringLiteral("施設が選ばれていません。\r\n"
+                                             "「登録」メニューの「施設」で施設を登録し、"
+                                             "一覧から選んでください。"));
+        return;
+    }
+    sendPair(facilityTones(*entry));
+}
+
+void FieldSenders::sendFreeString(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    if (!m_line.isPortOpen()) {
+        tell(CannotSendTitle,
+             QStringLiteral("回線がつながっていません。\r\n"
+                            "「Hook」と「Dial」で電話をかけてから送信してください。"));
+        return;
+    }
+    if (lineIsFree() && checkToneString(text))
+        send(text);
+}
+
+QString FieldSenders::keyTones(int keyIndex)
+{
+    return QStringLiteral("0123456789*#").mid(keyIndex, 1);
+}
+
+QString FieldSenders::serviceTones(const QString& serviceLine)
+{
+    return serviceLine.left(3);
+}
+
+QString FieldSenders::timeSlotTones(const QString& timeSlot)
+{
+    return timeSlot.left(2);
+}
+
+FieldSenders::TonePair FieldSenders::memberTones(const QString& entry)
+{
+    const QString tail = entry.right(13);
+    return {tail.left(8), tail.right(4)};
+}
+
+FieldSenders::TonePair FieldSenders::facilityTones(const QString& entry)
+{
+    const QString head = entry.left(7);
+    return {head.left(4), head.right(2)};
+}
+
+bool FieldSenders::lineIsFree() const
+{
+    if (!m_line.isBusy())
+        return true;
+    QApplication::beep();
+    return false;
+}
+
+void FieldSenders::send(const QString& tones)
+{
+    // Refused while another operation waits, or when the line is not up.
+    if (!m_line.sendTones(tones))
+        QApplication::beep();
+}
+
+void FieldSenders::sendPair(const TonePair& pair)
+{
+    if (!lineIsFree())
+        return;
+    const auto accept = [this](const QString& tones) { return acceptDigits(tones); };
+    if (!m_line.sendTonePair(pair.first, pair.second, accept))
+        QApplication::beep();
+}
+
+void FieldSenders::tell(const QString& title, const QString& text) const
+{
+    m_boxes.show(m_boxParent, title, text, MessageBoxes::Buttons::Ok);
+}
