@@ -1,0 +1,105 @@
+#include "ModemSimulator.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+const QLatin1String deviceLinePrefix("device: ");
+
+} // namespace
+
+ModemSimulator::ModemSimulator(QObject* parent) : QObject(parent)
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &ModemSimulator::readLines);
+}
+
+ModemSimulator::~ModemSimulator()
+{
+    stop();
+}
+
+bool ModemSimulator::start(const QStringList& flags)
+{
+    const QString program = qEnvironmentVariable("TARVIK_MODEMSIM");
+    if (program.isEmpty() || !m_dir.isValid()) {
+        qWarning("ModemSimulator: TARVIK_MODEMSIM is not set");
+        return false;
+    }
+    m_process.start(program, flags + QStringList{QStringLiteral("--record"),
+                                                 m_dir.filePath(QStringLiteral("received"))});
+    const bool started =
+        waitUntil([this] { return !m_lines.isEmpty() || !isRunning(); }, startTimeoutMs) &&
+        !m_lines.isEmpty() && m_lines.first().startsWith(deviceLinePrefix);
+    if (started)
+        m_devicePath = m_lines.takeFirst().mid(deviceLinePrefix.size());
+    else
+        qWarning("ModemSimulator: %s gave no device line", qPrintable(program));
+    return started;
+}
+
+int ModemSimulator::stop()
+{
+    if (isRunning()) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(startTimeoutMs))
+            m_process.kill();
+        m_process.waitForFinished();
+    }
+    readLines();
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+QByteArray ModemSimulator::received() const
+{
+    QFile record(m_dir.filePath(QStringLiteral("received")));
+    return record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray();
+}
+
+QStringList ModemSimulator::transcript()
+{
+    // The simulator flushes each line before it answers, but the pipe is read only when the
+    // event loop runs; a zero-length wait collects what is already there.
+    if (isRunning())
+        m_process.waitForReadyRead(0);
+    return m_lines;
+}
+
+bool ModemSimulator::waitForTranscriptLine(const QString& line, int timeoutMs)
+{
+    return waitUntil([this, &line] { return m_lines.contains(line); }, timeoutMs);
+}
+
+void ModemSimulator::readLines()
+{
+    m_partialLine += m_process.readAllStandardOutput();
+    qsizetype end;
+    while ((end = m_partialLine.indexOf('\n')) >= 0) {
+        m_lines << QString::fromUtf8(m_partialLine.left(end));
+        m_partialLine.remove(0, end + 1);
+    }
+}
+
+bool ModemSimulator::waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    readLines();
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    timeout.setTimerType(Qt::PreciseTimer);
+    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto check = [&] {
+        if (done())
+            loop.quit();
+    };
+    connect(&m_process, &QProcess::readyReadStandardOutput, &loop, check);
+    connect(&m_process, &QProcess::finished, &loop, check);
+    connect(&m_process, &QProcess::errorOccurred, &loop, check);
+    timeout.start(timeoutMs);
+    loop.exec();
+    return done();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// Runs tarvik-modemsim (path from TARVIK_MODEMSIM) for one test: a modem on a pseudo-terminal
+// whose transcript and received bytes the test can read. Stops the simulator when destroyed.
+// It sets no environment: the test decides whether to point TARVIK_COM1 at devicePath().
+class ModemSimulator : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int startTimeoutMs = 5000;
+
+    explicit ModemSimulator(QObject* parent = nullptr);
+    ~ModemSimulator() override;
+
+    // Starts with the given fault flags and waits for the device line.
+    bool start(const QStringList& flags = {});
+    // Ends the simulator (SIGTERM) and waits for it; returns its exit code, -1 if it crashed.
+    int stop();
+
+    QString devicePath() const { return m_devicePath; }
+    // Every byte the simulator received from the program so far.
+    QByteArray received() const;
+    // Transcript lines so far, without the device line.
+    QStringList transcript();
+    bool waitForTranscriptLine(const QString& line, int timeoutMs);
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+
+private:
+    void readLines();
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QByteArray m_partialLine;
+    QStringList m_lines;
+    QString m_devicePath;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+// The command interpreter of a V.250 voice modem, without any I/O: bytes from the program go
+// in, the bytes the modem would answer (with the pauses between them) and readable transcript
+// lines come out. The fault options make it misbehave the ways real modems do.
+class ModemEmulator {
+public:
+    struct Options {
+        bool silent = false;      // answers nothing at all, not even the echo
+        bool lowercaseOk = false; // "ok" instead of "OK"
+        bool splitOk = false;     // the OK arrives in two pieces with a pause between
+        QByteArray dialAnswer;    // result code for dial and tone commands; empty: "OK"
+        int answerDelayMs = 0;    // pause before every result code
+        int hangupAfter = 0;      // the line vanishes after this many commands; 0: never
+        bool garbage = false;     // random bytes stream after the first command
+    };
+
+    struct Chunk {
+        int pauseBeforeMs = 0;
+        QByteArray bytes;
+    };
+
+    struct Output {
+        QList<Chunk> chunks;
+        QStringList transcript;
+        bool startGarbage = false;
+        bool closeLine = false; // after the chunks have been sent
+    };
+
+    static constexpr int splitPauseMs = 50;
+
+    explicit ModemEmulator(const Options& options);
+
+    Output receive(const QByteArray& bytes);
+
+private:
+    enum class Hook { On, Off, Call };
+
+    void receiveByte(char byte, Output& out);
+    void runLine(const QByteArray& line, Output& out);
+    QByteArray runCommands(const QByteArray& commands, Output& out);
+    QByteArray runDial(const QByteArray& dialString, Output& out);
+    void setHook(Hook hook, Output& out);
+    void answer(const QByteArray& resultCode, Output& out) const;
+    QByteArray okText() const;
+
+    Options m_options;
+    QByteArray m_line;
+    bool m_lastWasCr = false;
+    bool m_echo = true;
+    bool m_closed = false;
+    Hook m_hook = Hook::On;
+    int m_commandCount = 0;
+};

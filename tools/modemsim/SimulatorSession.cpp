@@ -1,0 +1,98 @@
+#include "SimulatorSession.h"
+
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int garbageIntervalMs = 10;
+constexpr int garbageBurstBytes = 256;
+
+} // namespace
+
+SimulatorSession::SimulatorSession(const ModemEmulator::Options& options, QObject* parent)
+    : QObject(parent), m_emulator(options)
+{
+    m_pauseTimer.setSingleShot(true);
+    m_pauseTimer.setTimerType(Qt::PreciseTimer);
+    m_garbageTimer.setInterval(garbageIntervalMs);
+    connect(&m_pauseTimer, &QTimer::timeout, this, &SimulatorSession::playPending);
+    connect(&m_garbageTimer, &QTimer::timeout, this, &SimulatorSession::sendGarbage);
+    connect(&m_terminal, &PseudoTerminal::readyRead, this, &SimulatorSession::receive);
+}
+
+bool SimulatorSession::start(const QString& linkPath, const QString& recordPath, QString* error)
+{
+    if (!recordPath.isEmpty()) {
+        m_record.setFileName(recordPath);
+        if (!m_record.open(QIODevice::Append)) {
+            *error = QStringLiteral("%1: %2").arg(recordPath, m_record.errorString());
+            return false;
+        }
+    }
+    if (!m_terminal.open(error) || (!linkPath.isEmpty() && !m_terminal.link(linkPath, error)))
+        return false;
+    print(QStringLiteral("device: %1").arg(m_terminal.slavePath()));
+    return true;
+}
+
+void SimulatorSession::receive()
+{
+    const QByteArray bytes = m_terminal.readAll();
+    if (m_record.isOpen()) {
+        m_record.write(bytes);
+        m_record.flush();
+    }
+    const ModemEmulator::Output out = m_emulator.receive(bytes);
+    for (const QString& line : out.transcript)
+        print(line);
+    m_pending += out.chunks;
+    m_closeWhenPlayed = m_closeWhenPlayed || out.closeLine;
+    if (out.startGarbage)
+        m_garbageTimer.start();
+    playPending();
+}
+
+void SimulatorSession::playPending()
+{
+    if (m_pauseTimer.isActive())
+        return;
+    while (!m_pending.isEmpty()) {
+        ModemEmulator::Chunk& next = m_pending.first();
+        if (next.pauseBeforeMs > 0) {
+            m_pauseTimer.start(next.pauseBeforeMs);
+            next.pauseBeforeMs = 0;
+            return;
+        }
+        m_terminal.write(next.bytes);
+        m_pending.removeFirst();
+    }
+    if (m_closeWhenPlayed)
+        closeLine();
+}
+
+void SimulatorSession::sendGarbage()
+{
+    QByteArray bytes(garbageBurstBytes, Qt::Uninitialized);
+    for (char& byte : bytes) {
+        byte = char(QRandomGenerator::global()->bounded(256));
+        // Garbage must never spell a result by chance: no "K" of "OK" or "ok".
+        if (byte == 'K' || byte == 'k')
+            byte = '?';
+    }
+    m_terminal.write(bytes);
+}
+
+void SimulatorSession::closeLine()
+{
+    m_garbageTimer.stop();
+    m_terminal.close();
+    emit lineClosed();
+}
+
+void SimulatorSession::print(const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ModemEmulator.h"
+#include "PseudoTerminal.h"
+
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+// Wires the emulator to a pseudo-terminal: plays its answers with their pauses, records what
+// the program sent and prints the transcript to stdout, one flushed line per event.
+class SimulatorSession : public QObject {
+    Q_OBJECT
+public:
+    explicit SimulatorSession(const ModemEmulator::Options& options, QObject* parent = nullptr);
+
+    // linkPath and recordPath may be empty. Prints "device: <slave path>" first.
+    bool start(const QString& linkPath, const QString& recordPath, QString* error);
+
+signals:
+    void lineClosed();
+
+private:
+    void receive();
+    void playPending();
+    void sendGarbage();
+    void closeLine();
+    static void print(const QString& line);
+
+    ModemEmulator m_emulator;
+    PseudoTerminal m_terminal;
+    QFile m_record;
+    QList<ModemEmulator::Chunk> m_pending;
+    QTimer m_pauseTimer;
+    QTimer m_garbageTimer;
+    bool m_closeWhenPlayed = false;
+};
