@@ -36,6 +36,20 @@ Mode modeForCaption(const QString& caption)
              QStringLiteral("暗証番号(4桁)")}};
 }
 
+// The label boxes are as narrow as the twip layout makes them; a caption too wide for its
+// box is drawn smaller rather than cut off.
+void setCaptionFitting(QLabel* label, const QString& caption)
+{
+    constexpr qreal SmallestPointSize = 6.0;
+    QFont font = label->parentWidget()->font();
+    while (QFontMetrics(font).horizontalAdvance(caption) > label->width() &&
+           font.pointSizeF() > SmallestPointSize) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label->setFont(font);
+    label->setText(caption);
+}
+
 QPushButton* makeButton(const QString& objectName, const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
@@ -76,7 +90,6 @@ void Parameter::createControls()
         m_text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
         m_label1[i] = new QLabel(this);
         m_label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        m_label1[i]->setWordWrap(true);
         m_label1[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     m_copyButton = makeButton(QStringLiteral("Copy"), QStringLiteral("登録"), this);
@@ -138,7 +151,7 @@ void Parameter::loadCopy()
     m_kind = mode.kind;
     m_fieldLimits = mode.limits;
     for (std::size_t i = 0; i < m_label1.size(); ++i) {
-        m_label1[i]->setText(mode.labels[i]);
+        setCaptionFitting(m_label1[i], mode.labels[i]);
     }
     m_list1->clear();
     m_list1->addItems(m_lists.registrationList(m_kind));
