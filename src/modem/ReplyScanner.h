@@ -18,6 +18,8 @@ public:
     // The last recognised result other than OK, named in words ("3" gives "NO CARRIER");
     // empty when there was none.
     const QString& lastResult() const { return m_lastResult; }
+    // Bytes kept between feeds; stays small however long the reply grows.
+    qsizetype retainedBytes() const { return m_okTail.size() + m_line.size(); }
 
     // The words for one whole result line, or empty when the line is no result code.
     static QString resultName(const QByteArray& line);

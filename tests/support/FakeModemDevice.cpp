@@ -1,0 +1,54 @@
+#include "FakeModemDevice.h"
+
+#include <QMetaObject>
+
+#include <cstring>
+
+FakeModemDevice::FakeModemDevice(QObject* parent) : QIODevice(parent)
+{
+    open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+}
+
+void FakeModemDevice::feed(const QByteArray& bytes)
+{
+    m_received.append(bytes);
+    QMetaObject::invokeMethod(
+        this, [this] { emit readyRead(); }, Qt::QueuedConnection);
+}
+
+void FakeModemDevice::failWrites(const QString& reason)
+{
+    m_writesFail = true;
+    setErrorString(reason);
+}
+
+void FakeModemDevice::vanish(const QString& reason)
+{
+    setErrorString(reason);
+    close();
+}
+
+qint64 FakeModemDevice::bytesAvailable() const
+{
+    return m_received.size() + QIODevice::bytesAvailable();
+}
+
+qint64 FakeModemDevice::readData(char* data, qint64 maxSize)
+{
+    const qint64 count = qMin(maxSize, qint64(m_received.size()));
+    std::memcpy(data, m_received.constData(), size_t(count));
+    m_received.remove(0, count);
+    return count;
+}
+
+qint64 FakeModemDevice::writeData(const char* data, qint64 size)
+{
+    if (m_writesFail)
+        return -1;
+    m_writes.append(QByteArray(data, size));
+    if (!m_autoReply.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, reply = m_autoReply] { feed(reply); }, Qt::QueuedConnection);
+    }
+    return size;
+}
