@@ -1,6 +1,7 @@
 #include "Parameter.h"
 
 #include "MessageBoxes.h"
+#include "TwipScale.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr int TwipsPerInch = 1440;
 constexpr int ClientWidthTwips = 5115;
 constexpr int ClientHeightTwips = 3600;
 
@@ -97,17 +97,18 @@ void Parameter::createControls()
 
 void Parameter::placeControls()
 {
-    setFixedSize(twipsRect(0, 0, ClientWidthTwips, ClientHeightTwips).size());
-    m_list1->setGeometry(twipsRect(120, 1680, 4815, 1320));
-    m_addButton->setGeometry(twipsRect(3720, 240, 1215, 375));
-    m_closeButton->setGeometry(twipsRect(3720, 3120, 1215, 375));
-    m_delButton->setGeometry(twipsRect(3720, 1200, 1215, 375));
+    const TwipScale scale(logicalDpiX());
+    setFixedSize(scale.toPixels(QRect(0, 0, ClientWidthTwips, ClientHeightTwips)).size());
+    m_list1->setGeometry(scale.toPixels(QRect(120, 1680, 4815, 1320)));
+    m_addButton->setGeometry(scale.toPixels(QRect(3720, 240, 1215, 375)));
+    m_closeButton->setGeometry(scale.toPixels(QRect(3720, 3120, 1215, 375)));
+    m_delButton->setGeometry(scale.toPixels(QRect(3720, 1200, 1215, 375)));
     const std::array<int, 3> rowTops{240, 720, 1200};
     for (std::size_t i = 0; i < rowTops.size(); ++i) {
-        m_text1[i]->setGeometry(twipsRect(1680, rowTops[i], 1815, 270));
-        m_label1[i]->setGeometry(twipsRect(120, rowTops[i], 1455, 375));
+        m_text1[i]->setGeometry(scale.toPixels(QRect(1680, rowTops[i], 1815, 270)));
+        m_label1[i]->setGeometry(scale.toPixels(QRect(120, rowTops[i], 1455, 375)));
     }
-    m_copyButton->setGeometry(twipsRect(2400, 3120, 1215, 375));
+    m_copyButton->setGeometry(scale.toPixels(QRect(2400, 3120, 1215, 375)));
 }
 
 void Parameter::chainTabOrder()
@@ -126,12 +127,6 @@ void Parameter::connectControls()
     connect(m_copyButton, &QPushButton::clicked, this, &Parameter::apply);
     connect(m_closeButton, &QPushButton::clicked, this, &Parameter::reject);
     connect(m_list1, &QListWidget::itemDoubleClicked, this, &Parameter::loadLowestSelected);
-}
-
-QRect Parameter::twipsRect(int left, int top, int width, int height) const
-{
-    const auto toPixels = [dpi = logicalDpiX()](int twips) { return twips * dpi / TwipsPerInch; };
-    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
 }
 
 void Parameter::showEvent(QShowEvent* event)

@@ -43,7 +43,6 @@ private:
     bool mayClose();
     RegistrationEntry::Fields fieldTexts() const;
     QStringList listItems() const;
-    QRect twipsRect(int left, int top, int width, int height) const;
 
     RegistrationLists& m_lists;
     MessageBoxes& m_boxes;

@@ -192,7 +192,7 @@ void TestParameter::layoutFollowsTheTwipTable()
 
     open(MemberCaption);
     const int dpi = m_editor->logicalDpiX();
-    const auto px = [dpi](int t) { return t * dpi / 1440; };
+    const auto px = [dpi](int t) { return qRound(t * dpi / 1440.0); };
     const QWidget* control = child<QWidget>(name);
     QCOMPARE(control->geometry(),
              QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
@@ -206,7 +206,7 @@ void TestParameter::isAFixedSizeModalDialog()
     QCOMPARE(m_editor->windowTitle(), QStringLiteral("Parameter"));
     open(MemberCaption);
     const int dpi = m_editor->logicalDpiX();
-    const QSize client(5115 * dpi / 1440, 3600 * dpi / 1440);
+    const QSize client(qRound(5115 * dpi / 1440.0), qRound(3600 * dpi / 1440.0));
     QCOMPARE(m_editor->size(), client);
     QCOMPARE(m_editor->minimumSize(), client);
     QCOMPARE(m_editor->maximumSize(), client);
