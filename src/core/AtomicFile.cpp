@@ -83,6 +83,10 @@ bool fillTemporary(int fd, QByteArrayView contents, QString* error)
 bool AtomicFile::write(const QString& path, QByteArrayView contents, QString* error)
 {
     const QByteArray target = QFile::encodeName(path);
+    // A file the user made read-only is not replaced behind their back, although the
+    // folder's permissions alone would allow the rename.
+    if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
+        return fail(error, QStringLiteral("ファイルが読み取り専用です"));
     QByteArray temporary = target + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)

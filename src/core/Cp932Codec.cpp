@@ -9,6 +9,7 @@
 namespace {
 
 constexpr char16_t NoCharacter = 0xFFFF; // not a character of code page 932
+constexpr char16_t LeadByte = 0xFFFE;    // starts a two-byte character
 constexpr char16_t Replacement = 0xFFFD;
 
 class Iconv {
@@ -45,14 +46,13 @@ private:
 };
 
 // iconv's answer for every one- and two-byte sequence, asked once. Decoding a file then
-// costs one table look-up per character, also for a large file full of invalid bytes,
-// where calling iconv again after each bad byte would be slow.
+// costs a table look-up per character, also for a large file full of invalid bytes, where
+// calling iconv again after each bad byte would be slow.
 class DecodeTable {
 public:
-    DecodeTable() : m_double(std::size_t(256) * 256, NoCharacter)
+    DecodeTable() : m_pairs(std::size_t(256) * 256, NoCharacter)
     {
         m_single.fill(NoCharacter);
-        m_isLead.fill(false);
         Iconv toUtf16("UTF-16LE", "CP932");
         if (!toUtf16.valid())
             return;
@@ -64,20 +64,20 @@ public:
         }
     }
 
+    // The character, LeadByte or NoCharacter.
     char16_t single(unsigned char byte) const { return m_single[byte]; }
-    bool isLead(unsigned char byte) const { return m_isLead[byte]; }
     char16_t pair(unsigned char lead, unsigned char trail) const
     {
-        return m_double[std::size_t(lead) << 8 | trail];
+        return m_pairs[std::size_t(lead) << 8 | trail];
     }
 
 private:
     void fillLead(Iconv& toUtf16, int lead)
     {
-        m_isLead[std::size_t(lead)] = true;
+        m_single[std::size_t(lead)] = LeadByte;
         for (int trail = 0; trail < 256; ++trail) {
             const char pair[2] = {char(lead), char(trail)};
-            m_double[std::size_t(lead) << 8 | std::size_t(trail)] = decodeOne(toUtf16, pair, 2);
+            m_pairs[std::size_t(lead) << 8 | std::size_t(trail)] = decodeOne(toUtf16, pair, 2);
         }
     }
 
@@ -97,8 +97,7 @@ private:
     }
 
     std::array<char16_t, 256> m_single;
-    std::array<bool, 256> m_isLead;
-    std::vector<char16_t> m_double;
+    std::vector<char16_t> m_pairs;
 };
 
 const DecodeTable& decodeTable()
@@ -140,20 +139,22 @@ QString Cp932Codec::decode(QByteArrayView bytes)
 {
     const DecodeTable& table = decodeTable();
     QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
+    auto* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = in + bytes.size();
     while (in < end) {
-        char16_t decoded = table.single(*in);
-        int length = 1;
-        if (table.isLead(*in) && in + 1 < end && table.pair(in[0], in[1]) != NoCharacter) {
-            decoded = table.pair(in[0], in[1]);
-            length = 2;
+        const char16_t single = table.single(*in);
+        if (single < LeadByte) {
+            *out++ = single;
+            ++in;
+            continue;
         }
-        *out++ = QChar(decoded == NoCharacter ? Replacement : decoded);
-        in += length;
+        const char16_t pair =
+            single == LeadByte && in + 1 < end ? table.pair(in[0], in[1]) : NoCharacter;
+        *out++ = pair == NoCharacter ? Replacement : pair;
+        in += pair == NoCharacter ? 1 : 2;
     }
-    text.truncate(out - text.constData());
+    text.truncate(out - reinterpret_cast<const char16_t*>(text.constData()));
     return text;
 }
 
