@@ -26,7 +26,8 @@ public:
     int stop();
 
     QString devicePath() const { return m_devicePath; }
-    // Every byte the simulator received from the program so far.
+    // Every byte the simulator received so far; it is recorded before the transcript line of
+    // the same command, so wait for that line first.
     QByteArray received() const;
     // Transcript lines so far, without the device line.
     QStringList transcript();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -90,6 +91,12 @@ QByteArray PseudoTerminal::readAll()
     while (m_master >= 0 && (count = ::read(m_master, buffer, sizeof buffer)) > 0)
         bytes.append(buffer, count);
     return bytes;
+}
+
+int PseudoTerminal::unreadByProgram() const
+{
+    int count = 0;
+    return m_slave >= 0 && ioctl(m_slave, TIOCINQ, &count) == 0 ? count : 0;
 }
 
 void PseudoTerminal::write(const QByteArray& bytes)

@@ -22,6 +22,8 @@ public:
 
     QString slavePath() const { return m_slavePath; }
     QByteArray readAll();
+    // Answers written but not yet read by the program.
+    int unreadByProgram() const;
     // Bytes that do not fit while nobody reads the port are dropped, as on a serial line.
     void write(const QByteArray& bytes);
 

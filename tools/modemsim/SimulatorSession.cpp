@@ -8,6 +8,10 @@ namespace {
 
 constexpr int garbageIntervalMs = 10;
 constexpr int garbageBurstBytes = 256;
+// Closing the master discards what the program has not read yet, so the last answer is given
+// this long to be read.
+constexpr int closeCheckMs = 10;
+constexpr int closeGraceMs = 1000;
 
 } // namespace
 
@@ -17,8 +21,10 @@ SimulatorSession::SimulatorSession(const ModemEmulator::Options& options, QObjec
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
     m_garbageTimer.setInterval(garbageIntervalMs);
+    m_closeTimer.setInterval(closeCheckMs);
     connect(&m_pauseTimer, &QTimer::timeout, this, &SimulatorSession::playPending);
     connect(&m_garbageTimer, &QTimer::timeout, this, &SimulatorSession::sendGarbage);
+    connect(&m_closeTimer, &QTimer::timeout, this, &SimulatorSession::closeLineOnceRead);
     connect(&m_terminal, &PseudoTerminal::readyRead, this, &SimulatorSession::receive);
 }
 
@@ -68,8 +74,10 @@ void SimulatorSession::playPending()
         m_terminal.write(next.bytes);
         m_pending.removeFirst();
     }
-    if (m_closeWhenPlayed)
-        closeLine();
+    if (m_closeWhenPlayed && !m_closeTimer.isActive()) {
+        m_closeClock.start();
+        m_closeTimer.start();
+    }
 }
 
 void SimulatorSession::sendGarbage()
@@ -84,8 +92,11 @@ void SimulatorSession::sendGarbage()
     m_terminal.write(bytes);
 }
 
-void SimulatorSession::closeLine()
+void SimulatorSession::closeLineOnceRead()
 {
+    if (m_terminal.unreadByProgram() > 0 && m_closeClock.elapsed() < closeGraceMs)
+        return;
+    m_closeTimer.stop();
     m_garbageTimer.stop();
     m_terminal.close();
     emit lineClosed();

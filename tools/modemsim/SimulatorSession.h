@@ -3,6 +3,7 @@
 #include "ModemEmulator.h"
 #include "PseudoTerminal.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QObject>
@@ -25,7 +26,7 @@ private:
     void receive();
     void playPending();
     void sendGarbage();
-    void closeLine();
+    void closeLineOnceRead();
     static void print(const QString& line);
 
     ModemEmulator m_emulator;
@@ -34,5 +35,7 @@ private:
     QList<ModemEmulator::Chunk> m_pending;
     QTimer m_pauseTimer;
     QTimer m_garbageTimer;
+    QTimer m_closeTimer;
+    QElapsedTimer m_closeClock;
     bool m_closeWhenPlayed = false;
 };
