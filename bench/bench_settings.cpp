@@ -3,10 +3,11 @@
 #include "Cp932Codec.h"
 #include "SettingsFile.h"
 
+#include "../tests/core/LargeFileProbe.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -43,40 +44,6 @@ double medianMicroseconds(int runs, const std::function<void()>& work)
     return double(nanoseconds[nanoseconds.size() / 2]) / 1000.0;
 }
 
-long statusKilobytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-bool writeGarbage(const QString& path, qint64 size)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QRandomGenerator random(932);
-    QByteArray piece(1 << 20, Qt::Uninitialized);
-    for (qint64 written = 0; written < size; written += piece.size()) {
-        random.fillRange(reinterpret_cast<quint32*>(piece.data()), piece.size() / 4);
-        if (file.write(piece) != piece.size())
-            return false;
-    }
-    return true;
-}
-
-void resetPeakResident()
-{
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (clearRefs.open(QIODevice::WriteOnly))
-        clearRefs.write("5");
-}
-
 } // namespace
 
 int main()
@@ -101,7 +68,7 @@ int main()
 
     constexpr qint64 Size = qint64(50) << 20;
     const QString garbage = dir.filePath(QStringLiteral("garbage.ini"));
-    if (!writeGarbage(garbage, Size))
+    if (!LargeFileProbe::writeGarbage(garbage, Size))
         return 1;
     {
         QFile file(garbage);
@@ -114,13 +81,13 @@ int main()
                     decode / 1000, parse / 1000);
     }
 
-    resetPeakResident();
-    const long before = statusKilobytes("VmRSS:");
+    LargeFileProbe::resetPeakResident();
+    const long before = LargeFileProbe::statusKilobytes("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     SettingsFile::load(garbage);
     const qint64 elapsed = timer.elapsed();
-    const long peak = statusKilobytes("VmHWM:");
+    const long peak = LargeFileProbe::statusKilobytes("VmHWM:");
     std::printf("  load      %8lld ms, peak resident grew by %ld kB (%.2f x the file)\n", elapsed,
                 peak - before, double(peak - before) * 1024 / double(Size));
     return 0;

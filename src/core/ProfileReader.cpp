@@ -70,7 +70,7 @@ int leadingInteger(QStringView text)
 
 } // namespace
 
-ProfileReader::ProfileReader(QStringView text, const QList<Section>& wanted)
+ProfileReader::ProfileReader(const QString& text, const QList<Section>& wanted) : m_text(text)
 {
     for (const Section& section : wanted) {
         SectionIndex& index = m_sections[section.name.toCaseFolded()];
@@ -80,11 +80,12 @@ ProfileReader::ProfileReader(QStringView text, const QList<Section>& wanted)
             m_longestName = std::max(m_longestName, key.size());
         }
     }
-    index(text);
+    index();
 }
 
-void ProfileReader::index(QStringView text)
+void ProfileReader::index()
 {
+    const QStringView text(m_text);
     SectionIndex* current = nullptr;
     qsizetype lineStart = 0;
     while (lineStart < text.size()) {

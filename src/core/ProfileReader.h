@@ -15,7 +15,7 @@
 // before the first section are ignored.
 //
 // Only the wanted names are indexed, in one pass, so memory stays small however large the
-// text is. The reader keeps views into `text`, which must outlive it.
+// text is. The reader shares the text (no copy) and points into it.
 class ProfileReader {
 public:
     struct Section {
@@ -23,7 +23,7 @@ public:
         QStringList keys;
     };
 
-    ProfileReader(QStringView text, const QList<Section>& wanted);
+    ProfileReader(const QString& text, const QList<Section>& wanted);
 
     // The value as a 255-byte read buffer gets it: up to its first NUL, blanks removed, cut
     // to 254 bytes of code page 932 without splitting a character. Nothing when the
@@ -42,11 +42,12 @@ private:
         QHash<QString, QStringView> found;
     };
 
-    void index(QStringView text);
+    void index();
     SectionIndex* enterSection(QStringView name);
     void record(SectionIndex& section, QStringView line);
     std::optional<QString> foldedIfShort(QStringView name) const;
 
+    QString m_text;
     QHash<QString, SectionIndex> m_sections; // by case-folded name
     QSet<QString> m_sectionsSeen;
     qsizetype m_longestName = 0;
