@@ -1,6 +1,7 @@
 #include "FakeModemDevice.h"
 
 #include <QMetaObject>
+#include <QTimer>
 
 #include <cstring>
 
@@ -14,6 +15,17 @@ void FakeModemDevice::feed(const QByteArray& bytes)
     m_received.append(bytes);
     QMetaObject::invokeMethod(
         this, [this] { emit readyRead(); }, Qt::QueuedConnection);
+}
+
+void FakeModemDevice::setResponder(Responder responder, int delayMs)
+{
+    m_responder = std::move(responder);
+    m_replyDelayMs = delayMs;
+}
+
+void FakeModemDevice::setAutoReply(const QByteArray& reply)
+{
+    setResponder([reply](const QByteArray&) { return reply; });
 }
 
 void FakeModemDevice::failWrites(const QString& reason)
@@ -46,9 +58,8 @@ qint64 FakeModemDevice::writeData(const char* data, qint64 size)
     if (m_writesFail)
         return -1;
     m_writes.append(QByteArray(data, size));
-    if (!m_autoReply.isEmpty()) {
-        QMetaObject::invokeMethod(
-            this, [this, reply = m_autoReply] { feed(reply); }, Qt::QueuedConnection);
-    }
+    const QByteArray reply = m_responder ? m_responder(m_writes.last()) : QByteArray();
+    if (!reply.isEmpty())
+        QTimer::singleShot(m_replyDelayMs, this, [this, reply] { feed(reply); });
     return size;
 }

@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <QList>
 
+#include <functional>
+
 // In-memory stand-in for the modem's serial port: what the program writes is logged, what
 // the modem "sends" is fed in by the test. Opens itself on construction.
 class FakeModemDevice : public QIODevice {
@@ -15,8 +17,12 @@ public:
 
     // The bytes are received at once; readyRead follows from the event loop, as from a port.
     void feed(const QByteArray& bytes);
-    // Answers every write with reply, received from the event loop; empty: stays silent.
-    void setAutoReply(const QByteArray& reply) { m_autoReply = reply; }
+    // What the modem answers to one write; empty: nothing.
+    using Responder = std::function<QByteArray(const QByteArray& written)>;
+    // Answers every write through responder, received delayMs later from the event loop.
+    void setResponder(Responder responder, int delayMs = 0);
+    // Answers every write with the same reply; empty: stays silent.
+    void setAutoReply(const QByteArray& reply);
 
     // Everything written, and the same split by write() call.
     QByteArray written() const { return m_writes.join(); }
@@ -38,6 +44,7 @@ protected:
 private:
     QByteArray m_received;
     QList<QByteArray> m_writes;
-    QByteArray m_autoReply;
+    Responder m_responder;
+    int m_replyDelayMs = 0;
     bool m_writesFail = false;
 };

@@ -6,7 +6,7 @@ PortOpener::Result FakePortOpener::open(int comIndex)
     if (!m_failReason.isEmpty())
         return {nullptr, m_failDeviceName, m_failReason};
     auto device = std::make_unique<FakeModemDevice>();
-    device->setAutoReply(m_autoReply);
+    device->setResponder(m_responder, m_replyDelayMs);
     m_device = device.get();
     return {std::move(device), QStringLiteral("fake:COM%1").arg(comIndex + 1), {}};
 }
@@ -15,4 +15,15 @@ void FakePortOpener::failOpens(const QString& deviceName, const QString& reason)
 {
     m_failDeviceName = deviceName;
     m_failReason = reason;
+}
+
+void FakePortOpener::setResponder(FakeModemDevice::Responder responder, int delayMs)
+{
+    m_responder = std::move(responder);
+    m_replyDelayMs = delayMs;
+}
+
+void FakePortOpener::setAutoReply(const QByteArray& reply)
+{
+    setResponder([reply](const QByteArray&) { return reply; });
 }

@@ -13,8 +13,9 @@ public:
 
     // Every later open() fails with this device name and reason, until cleared with {}.
     void failOpens(const QString& deviceName, const QString& reason);
-    // Auto-reply of every device opened from now on (see FakeModemDevice::setAutoReply).
-    void setAutoReply(const QByteArray& reply) { m_autoReply = reply; }
+    // How every device opened from now on answers (see FakeModemDevice::setResponder).
+    void setResponder(FakeModemDevice::Responder responder, int delayMs = 0);
+    void setAutoReply(const QByteArray& reply);
 
     // The device of the last successful open(); null once the program has deleted it.
     FakeModemDevice* device() const { return m_device; }
@@ -24,7 +25,8 @@ public:
 private:
     QPointer<FakeModemDevice> m_device;
     QList<int> m_requests;
-    QByteArray m_autoReply;
+    FakeModemDevice::Responder m_responder;
+    int m_replyDelayMs = 0;
     QString m_failDeviceName;
     QString m_failReason;
 };
