@@ -3,12 +3,14 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+static_assert(std::size(HandledSignals) == ExitSignals::SignalCount);
 int pipeEnds[2] = {-1, -1}; // [0] read in the event loop, [1] written by the handler
 
 void writeSignalNumber(int signalNumber)
@@ -33,7 +35,7 @@ ExitSignals::ExitSignals(QObject* parent) : QObject(parent)
     action.sa_handler = writeSignalNumber;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < SignalCount; ++i)
         ::sigaction(HandledSignals[i], &action, &m_previous[i]);
 }
 
@@ -41,7 +43,7 @@ ExitSignals::~ExitSignals()
 {
     if (!m_notifier)
         return;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < SignalCount; ++i)
         ::sigaction(HandledSignals[i], &m_previous[i], nullptr);
     delete m_notifier;
     ::close(pipeEnds[0]);

@@ -13,6 +13,8 @@ class QSocketNotifier;
 class ExitSignals : public QObject {
     Q_OBJECT
 public:
+    static constexpr int SignalCount = 3; // SIGTERM, SIGINT, SIGHUP
+
     explicit ExitSignals(QObject* parent = nullptr);
     ~ExitSignals() override;
 
@@ -23,5 +25,5 @@ private:
     void readSignal();
 
     QSocketNotifier* m_notifier = nullptr;
-    struct sigaction m_previous[3] = {};
+    struct sigaction m_previous[SignalCount] = {};
 };

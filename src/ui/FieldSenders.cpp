@@ -62,24 +62,27 @@ void FieldSenders::sendTimeSlot(const QString& timeSlot)
 
 void FieldSenders::sendMember(const std::optional<QString>& entry)
 {
-    if (!entry) {
-        tell(CannotSendTitle, QStringLiteral("メンバーが選ばれていません。\r\n"
-                                             "「登録」メニューの「ID番号」でメンバーを登録し、"
-                                             "一覧から選んでください。"));
-        return;
-    }
-    sendPair(memberTones(*entry));
+    sendSelected(
+        entry, &FieldSenders::memberTones,
+        QStringLiteral("メンバーが選ばれていません。\r\n"
+                       "「登録」メニューの「ID番号」でメンバーを登録し、一覧から選んでください。"));
 }
 
 void FieldSenders::sendFacility(const std::optional<QString>& entry)
 {
-    if (!entry) {
-        tell(CannotSendTitle, QStringLiteral("施設が選ばれていません。\r\n"
-                                             "「登録」メニューの「施設」で施設を登録し、"
-                                             "一覧から選んでください。"));
-        return;
-    }
-    sendPair(facilityTones(*entry));
+    sendSelected(
+        entry, &FieldSenders::facilityTones,
+        QStringLiteral("施設が選ばれていません。\r\n"
+                       "「登録」メニューの「施設」で施設を登録し、一覧から選んでください。"));
+}
+
+void FieldSenders::sendSelected(const std::optional<QString>& entry,
+                                TonePair (*split)(const QString&), const QString& whenNone)
+{
+    if (entry)
+        sendPair(split(*entry));
+    else
+        tell(CannotSendTitle, whenNone);
 }
 
 void FieldSenders::sendFreeString(const QString& text)

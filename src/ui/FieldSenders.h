@@ -50,6 +50,8 @@ private:
     bool lineIsFree() const;
     void send(const QString& tones);
     void sendPair(const TonePair& pair);
+    void sendSelected(const std::optional<QString>& entry, TonePair (*split)(const QString&),
+                      const QString& whenNone);
     void tell(const QString& title, const QString& text) const;
 
     LineControl& m_line;

@@ -88,7 +88,7 @@ QFont bracketFont()
 ReserveForm::ReserveForm(MessageBoxes& boxes, PortOpener& opener, QWidget* parent)
     : QMainWindow(parent), m_boxes(boxes), m_line(std::make_unique<LineControl>(opener)),
       m_senders(std::make_unique<FieldSenders>(*m_line, boxes, this)),
-      m_endProgram([] { QCoreApplication::exit(0); })
+      m_endProgram([] { QCoreApplication::exit(0); }), m_scale(logicalDpiX())
 {
     initIconResources();
     setObjectName(QStringLiteral("ReserveForm"));
@@ -98,7 +98,7 @@ ReserveForm::ReserveForm(MessageBoxes& boxes, PortOpener& opener, QWidget* paren
         icon.addFile(QStringLiteral(":/icons/tarvik-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
 
-    buildControls(TwipScale(logicalDpiX()));
+    buildControls();
     buildMenus();
     setTabOrderDownTheChart();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -132,109 +132,103 @@ void ReserveForm::setProgramEnd(std::function<void()> endProgram)
 
 // ---- controls -------------------------------------------------------------------------------
 
-void ReserveForm::buildControls(const TwipScale& scale)
+void ReserveForm::buildControls()
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("ReservePanel"));
-    const QRect clientArea = scale.toPixels(QRect(0, 0, 7500, 6015));
+    const QRect clientArea = m_scale.toPixels(QRect(0, 0, 7500, 6015));
     panel->setFixedSize(clientArea.size());
     setCentralWidget(panel);
     // Created first, so every control lies above the lines.
-    auto* arrows = new FlowChartArrows(scale, panel);
+    auto* arrows = new FlowChartArrows(m_scale, panel);
     arrows->setGeometry(clientArea);
 
-    buildLineRows(scale);
-    buildFlowColumn(scale);
-    buildTonePad(scale);
+    buildLineRows();
+    buildFlowColumn();
+    buildTonePad();
 }
 
-void ReserveForm::buildLineRows(const TwipScale& scale)
+void ReserveForm::buildLineRows()
 {
-    command1 = addButton(QStringLiteral("Command1"), QStringLiteral("Hook"),
-                         {1920, 0, StepWidth, 252}, scale);
-    combo1 = addCombo(QStringLiteral("Combo1"), QStringLiteral("Hook"), {3000, 0, 972, 300}, scale);
-    command2 = addButton(QStringLiteral("Command2"), QStringLiteral("Dial"),
-                         {1920, 360, StepWidth, 252}, scale);
-    text1 =
-        addField(QStringLiteral("Text1"), QStringLiteral("Dial"), {3000, 360, 2052, 264}, scale);
-    combo4 = addCombo(QStringLiteral("Combo4"), QStringLiteral("Dial Puls/Tone"),
-                      {5160, 360, 972, 300}, scale);
+    command1 =
+        addButton(QStringLiteral("Command1"), QStringLiteral("Hook"), {1920, 0, StepWidth, 252});
+    combo1 = addCombo(QStringLiteral("Combo1"), QStringLiteral("Hook"), {3000, 0, 972, 300});
+    command2 =
+        addButton(QStringLiteral("Command2"), QStringLiteral("Dial"), {1920, 360, StepWidth, 252});
+    text1 = addField(QStringLiteral("Text1"), QStringLiteral("Dial"), {3000, 360, 2052, 264});
+    combo4 =
+        addCombo(QStringLiteral("Combo4"), QStringLiteral("Dial Puls/Tone"), {5160, 360, 972, 300});
 }
 
-void ReserveForm::buildFlowColumn(const TwipScale& scale)
+void ReserveForm::buildFlowColumn()
 {
     command3 = addButton(QStringLiteral("Command3"), QStringLiteral("Service"),
-                         {1920, 960, StepWidth, 252}, scale);
-    combo2 = addCombo(QStringLiteral("Combo2"), QStringLiteral("Service"), {3000, 960, 2415, 300},
-                      scale);
-    buildConfirmationPair(0, 1320, scale);
+                         {1920, 960, StepWidth, 252});
+    combo2 = addCombo(QStringLiteral("Combo2"), QStringLiteral("Service"), {3000, 960, 2415, 300});
+    buildConfirmationPair(0, 1320);
     command6 = addButton(QStringLiteral("Command6"), QStringLiteral("番号・暗証"),
-                         {1920, 1680, StepWidth, 252}, scale);
-    combo3 = addCombo(QStringLiteral("Combo3"), QStringLiteral("番号・暗証"),
-                      {3000, 1680, 2415, 300}, scale);
+                         {1920, 1680, StepWidth, 252});
+    combo3 =
+        addCombo(QStringLiteral("Combo3"), QStringLiteral("番号・暗証"), {3000, 1680, 2415, 300});
     command7 = addButton(QStringLiteral("Command7"), QStringLiteral("施設・内訳"),
-                         {1920, 2280, StepWidth, 252}, scale);
-    combo5 = addCombo(QStringLiteral("Combo5"), QStringLiteral("施設・内訳"),
-                      {3000, 2280, 2415, 300}, scale);
-    buildCodeRow(0, 2640, QStringLiteral("利用条件"), scale);
-    buildConfirmationPair(1, 3000, scale);
+                         {1920, 2280, StepWidth, 252});
+    combo5 =
+        addCombo(QStringLiteral("Combo5"), QStringLiteral("施設・内訳"), {3000, 2280, 2415, 300});
+    buildCodeRow(0, 2640, QStringLiteral("利用条件"));
+    buildConfirmationPair(1, 3000);
     command12 = addButton(QStringLiteral("Command12"), QStringLiteral("日付"),
-                          {1920, 3360, StepWidth, 252}, scale);
-    text5 =
-        addField(QStringLiteral("Text5"), QStringLiteral("日付"), {3000, 3360, 612, 264}, scale);
+                          {1920, 3360, StepWidth, 252});
+    text5 = addField(QStringLiteral("Text5"), QStringLiteral("日付"), {3000, 3360, 612, 264});
     command13 = addButton(QStringLiteral("Command13"), QStringLiteral("時間帯"),
-                          {1920, 3720, StepWidth, 252}, scale);
-    text6 =
-        addField(QStringLiteral("Text6"), QStringLiteral("時間帯"), {3000, 3720, 372, 264}, scale);
-    buildCodeRow(1, 4080, QStringLiteral("利用目的"), scale);
-    buildConfirmationPair(2, 4440, scale);
-    command4[3] = addButton(arrayName("Command4", 3), QStringLiteral("次予約"),
-                            {1920, 4920, StepWidth, 252}, scale);
-    command5[3] = addButton(arrayName("Command5", 3), QStringLiteral("他ｻｰﾋﾞｽ"),
-                            {600, 4920, 852, 252}, scale);
+                          {1920, 3720, StepWidth, 252});
+    text6 = addField(QStringLiteral("Text6"), QStringLiteral("時間帯"), {3000, 3720, 372, 264});
+    buildCodeRow(1, 4080, QStringLiteral("利用目的"));
+    buildConfirmationPair(2, 4440);
+    command4[3] =
+        addButton(arrayName("Command4", 3), QStringLiteral("次予約"), {1920, 4920, StepWidth, 252});
+    command5[3] =
+        addButton(arrayName("Command5", 3), QStringLiteral("他ｻｰﾋﾞｽ"), {600, 4920, 852, 252});
     command10 = addButton(QStringLiteral("Command10"), QStringLiteral("HookOFF"),
-                          {1920, 5280, StepWidth, 375}, scale);
+                          {1920, 5280, StepWidth, 375});
 }
 
-void ReserveForm::buildConfirmationPair(int index, int top, const TwipScale& scale)
+void ReserveForm::buildConfirmationPair(int index, int top)
 {
-    command4[index] = addButton(arrayName("Command4", index), QStringLiteral("Yes"),
-                                {1920, top, StepWidth, 252}, scale);
+    command4[index] =
+        addButton(arrayName("Command4", index), QStringLiteral("Yes"), {1920, top, StepWidth, 252});
     command5[index] =
-        addButton(arrayName("Command5", index), QStringLiteral("No"), {1200, top, 612, 252}, scale);
+        addButton(arrayName("Command5", index), QStringLiteral("No"), {1200, top, 612, 252});
 }
 
-void ReserveForm::buildCodeRow(int index, int top, const QString& caption, const TwipScale& scale)
+void ReserveForm::buildCodeRow(int index, int top, const QString& caption)
 {
     label1[index] =
-        addBracket(arrayName("Label1", index), QStringLiteral("【"), {1560, top, 255, 375}, scale);
-    command9[index] =
-        addButton(arrayName("Command9", index), caption, {1920, top, StepWidth, 252}, scale);
-    text4[index] = addField(arrayName("Text4", index), caption, {3000, top, 372, 264}, scale);
+        addBracket(arrayName("Label1", index), QStringLiteral("【"), {1560, top, 255, 375});
+    command9[index] = addButton(arrayName("Command9", index), caption, {1920, top, StepWidth, 252});
+    text4[index] = addField(arrayName("Text4", index), caption, {3000, top, 372, 264});
     label2[index] =
-        addBracket(arrayName("Label2", index), QStringLiteral("】"), {3480, top, 255, 375}, scale);
+        addBracket(arrayName("Label2", index), QStringLiteral("】"), {3480, top, 255, 375});
 }
 
-void ReserveForm::buildTonePad(const TwipScale& scale)
+void ReserveForm::buildTonePad()
 {
     label3 = new QLabel(QStringLiteral("トーン信号を送ります"), centralWidget());
     label3->setObjectName(QStringLiteral("Label3"));
-    label3->setGeometry(scale.toPixels(QRect(5520, 960, 1935, 255)));
+    label3->setGeometry(m_scale.toPixels(QRect(5520, 960, 1935, 255)));
     for (int i = 0; i < int(command11.size()); ++i) {
         const QPoint cell = keyCell(i);
         const QString key = FieldSenders::keyTones(i);
         command11[i] = addButton(arrayName("Command11", i), key,
-                                 {6240 + 360 * cell.x(), 1200 + 360 * cell.y(), 372, 372}, scale);
+                                 {6240 + 360 * cell.x(), 1200 + 360 * cell.y(), 372, 372});
     }
-    text7 = addField(QStringLiteral("Text7"), QStringLiteral("←を送信"), {5280, 2760, 1215, 270},
-                     scale);
-    command14 = addButton(QStringLiteral("Command14"), QStringLiteral("←を送信"),
-                          {6480, 2760, 855, 375}, scale);
+    text7 = addField(QStringLiteral("Text7"), QStringLiteral("←を送信"), {5280, 2760, 1215, 270});
+    command14 =
+        addButton(QStringLiteral("Command14"), QStringLiteral("←を送信"), {6480, 2760, 855, 375});
     calendar1 = new QCalendarWidget(centralWidget());
     calendar1->setObjectName(QStringLiteral("Calendar1"));
     calendar1->setAccessibleName(QStringLiteral("カレンダー"));
     calendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    calendar1->setGeometry(scale.toPixels(QRect(3720, 3480, 3615, 2505)));
+    calendar1->setGeometry(m_scale.toPixels(QRect(3720, 3480, 3615, 2505)));
 }
 
 void ReserveForm::buildMenus()
@@ -274,51 +268,52 @@ void ReserveForm::setTabOrderDownTheChart()
         setTabOrder(order[i - 1], order[i]);
 }
 
+void ReserveForm::place(QWidget* control, const QString& objectName, const QString& accessibleName,
+                        const QRect& twips)
+{
+    control->setObjectName(objectName);
+    control->setAccessibleName(accessibleName);
+    control->setGeometry(m_scale.toPixels(twips));
+}
+
 QPushButton* ReserveForm::addButton(const QString& objectName, const QString& caption,
-                                    const QRect& twips, const TwipScale& scale)
+                                    const QRect& twips)
 {
     auto* button = new QPushButton(caption, centralWidget());
-    button->setObjectName(objectName);
-    button->setAccessibleName(caption);
     button->setAutoDefault(false);
-    button->setGeometry(scale.toPixels(twips));
+    place(button, objectName, caption, twips);
     return button;
 }
 
 QLineEdit* ReserveForm::addField(const QString& objectName, const QString& accessibleName,
-                                 const QRect& twips, const TwipScale& scale)
+                                 const QRect& twips)
 {
     auto* field = new QLineEdit(centralWidget());
-    field->setObjectName(objectName);
-    field->setAccessibleName(accessibleName);
-    field->setGeometry(scale.toPixels(twips));
+    place(field, objectName, accessibleName, twips);
     return field;
 }
 
 QComboBox* ReserveForm::addCombo(const QString& objectName, const QString& accessibleName,
-                                 const QRect& twips, const TwipScale& scale)
+                                 const QRect& twips)
 {
     auto* combo = new QComboBox(centralWidget());
-    combo->setObjectName(objectName);
-    combo->setAccessibleName(accessibleName);
     combo->setEditable(true);
     // Typing into the field never adds a line to the list.
     combo->setInsertPolicy(QComboBox::NoInsert);
     // A long entry shows its start (the member's name), not its end.
     connect(combo, &QComboBox::currentIndexChanged, combo,
             [combo] { combo->lineEdit()->setCursorPosition(0); });
-    combo->setGeometry(scale.toPixels(twips));
+    place(combo, objectName, accessibleName, twips);
     return combo;
 }
 
 QLabel* ReserveForm::addBracket(const QString& objectName, const QString& bracket,
-                                const QRect& twips, const TwipScale& scale)
+                                const QRect& twips)
 {
     auto* label = new QLabel(bracket, centralWidget());
-    label->setObjectName(objectName);
     label->setFont(bracketFont());
     label->setAlignment(Qt::AlignCenter);
-    label->setGeometry(scale.toPixels(twips));
+    place(label, objectName, bracket, twips);
     return label;
 }
 

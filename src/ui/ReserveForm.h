@@ -3,6 +3,7 @@
 #include "LineControl.h"
 #include "RegistrationLists.h"
 #include "Settings.h"
+#include "TwipScale.h"
 
 #include <QMainWindow>
 
@@ -19,7 +20,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TwipScale;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
@@ -54,22 +54,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls(const TwipScale& scale);
-    void buildLineRows(const TwipScale& scale);
-    void buildFlowColumn(const TwipScale& scale);
-    void buildConfirmationPair(int index, int top, const TwipScale& scale);
-    void buildCodeRow(int index, int top, const QString& caption, const TwipScale& scale);
-    void buildTonePad(const TwipScale& scale);
+    void buildControls();
+    void buildLineRows();
+    void buildFlowColumn();
+    void buildConfirmationPair(int index, int top);
+    void buildCodeRow(int index, int top, const QString& caption);
+    void buildTonePad();
     void buildMenus();
     void setTabOrderDownTheChart();
-    QPushButton* addButton(const QString& objectName, const QString& caption, const QRect& twips,
-                           const TwipScale& scale);
+    void place(QWidget* control, const QString& objectName, const QString& accessibleName,
+               const QRect& twips);
+    QPushButton* addButton(const QString& objectName, const QString& caption, const QRect& twips);
     QLineEdit* addField(const QString& objectName, const QString& accessibleName,
-                        const QRect& twips, const TwipScale& scale);
+                        const QRect& twips);
     QComboBox* addCombo(const QString& objectName, const QString& accessibleName,
-                        const QRect& twips, const TwipScale& scale);
-    QLabel* addBracket(const QString& objectName, const QString& bracket, const QRect& twips,
-                       const TwipScale& scale);
+                        const QRect& twips);
+    QLabel* addBracket(const QString& objectName, const QString& bracket, const QRect& twips);
 
     void connectLine();
     void connectSenders();
@@ -100,6 +100,7 @@ private:
     std::unique_ptr<LineControl> m_line;
     std::unique_ptr<FieldSenders> m_senders;
     std::function<void()> m_endProgram;
+    TwipScale m_scale;
     bool m_changedFlag = false;
 
     QPushButton* command1 = nullptr;
