@@ -17,8 +17,6 @@ private slots:
     void lookAlikesEncodeOneWay_data();
     void lookAlikesEncodeOneWay();
     void everyDecodedCharacterEncodesBackToItself();
-    void byteLengthOfDecodedCharacters_data();
-    void byteLengthOfDecodedCharacters();
 };
 
 void TestCp932Codec::decodesWindowsCodePage932_data()
@@ -144,27 +142,6 @@ void TestCp932Codec::everyDecodedCharacterEncodesBackToItself()
         }
     }
     QVERIFY(characters > 7000); // the JIS X 0208 set and the Windows extensions
-}
-
-void TestCp932Codec::byteLengthOfDecodedCharacters_data()
-{
-    QTest::addColumn<QChar>("character");
-    QTest::addColumn<int>("bytes");
-    QTest::newRow("ascii") << QChar(u'A') << 1;
-    QTest::newRow("NUL") << QChar(u'\0') << 1;
-    QTest::newRow("first half-width katakana") << QChar(0xFF61) << 1;
-    QTest::newRow("last half-width katakana") << QChar(0xFF9F) << 1;
-    QTest::newRow("undecodable byte") << QChar(0xFFFD) << 1;
-    QTest::newRow("kanji") << QChar(u'表') << 2;
-    QTest::newRow("full-width A") << QChar(0xFF21) << 2;
-    QTest::newRow("after half-width range") << QChar(0xFFA0) << 2;
-}
-
-void TestCp932Codec::byteLengthOfDecodedCharacters()
-{
-    QFETCH(QChar, character);
-    QFETCH(int, bytes);
-    QCOMPARE(Cp932Codec::byteLength(character), bytes);
 }
 
 QTEST_APPLESS_MAIN(TestCp932Codec)

@@ -202,14 +202,6 @@ void TestSettingsFile::saveThenLoadIsByteStable_data()
     Settings long64;
     long64.facilities = long70.facilities.mid(0, 64);
     QTest::newRow("70 facilities come back as 64") << long70 << long64;
-
-    Settings longValue;
-    longValue.number = QString(300, u'9');
-    longValue.date = QString(200, u'表');
-    Settings longValueLoaded;
-    longValueLoaded.number = QString(254, u'9');
-    longValueLoaded.date = QString(127, u'表');
-    QTest::newRow("values cut to 254 bytes") << longValue << longValueLoaded;
 }
 
 void TestSettingsFile::saveThenLoadIsByteStable()
@@ -290,13 +282,6 @@ void TestSettingsFile::readsListsLikeTheProfileReader_data()
         << QByteArray("[MEMBER]\r\n001= 12345678 0123\r\n") << QStringList{"12345678 0123"};
     QTest::newRow("keys out of order")
         << QByteArray("[MEMBER]\n002=b\n001=a\n") << QStringList{"a", "b"};
-    QTest::newRow("first of a twice-written key")
-        << QByteArray("[MEMBER]\n001=a\n001=b\n") << QStringList{"a"};
-    QTest::newRow("second section of the name ignored")
-        << QByteArray("[MEMBER]\n001=a\n[MEMBER]\n002=b\n") << QStringList{"a"};
-    QTest::newRow("section in lower case") << QByteArray("[member]\n001=a\n") << QStringList{"a"};
-    QTest::newRow("entry up to NUL")
-        << QByteArray("[MEMBER]\n001=a\0b\n002=c\n", 22) << QStringList{"a", "c"};
     QTest::newRow("undecodable bytes kept as U+FFFD")
         << QByteArray("[MEMBER]\n001=a\x80z\n") << QStringList{QStringLiteral("a\uFFFDz")};
     QTest::newRow("0x5C trail byte before =")
