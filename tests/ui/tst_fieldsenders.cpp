@@ -29,8 +29,6 @@ private Q_SLOTS:
     void memberTones();
     void facilityTones_data();
     void facilityTones();
-    void shortenedFields_data();
-    void shortenedFields();
 
     void digitFields_data();
     void digitFields();
@@ -105,9 +103,6 @@ void TestFieldSenders::memberTones_data()
     QTest::newRow("empty name") << " 12345678 1234"
                                 << "12345678"
                                 << "1234";
-    QTest::newRow("exactly 13") << "12345678 1234"
-                                << "12345678"
-                                << "1234";
     QTest::newRow("12 overlap") << "123456789012"
                                 << "12345678"
                                 << "9012";
@@ -135,9 +130,6 @@ void TestFieldSenders::facilityTones_data()
     QTest::newRow("usual") << "0101 01 体育館"
                            << "0101"
                            << "01";
-    QTest::newRow("no name") << "0102 03 "
-                             << "0102"
-                             << "03";
     QTest::newRow("exactly 7") << "0102 03"
                                << "0102"
                                << "03";
@@ -157,32 +149,6 @@ void TestFieldSenders::facilityTones()
     QTEST(tones.second, "breakdown");
 }
 
-void TestFieldSenders::shortenedFields_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("service");
-    QTest::addColumn<QString>("timeSlot");
-    QTest::newRow("service line") << "002 抽選申込み"
-                                  << "002"
-                                  << "00";
-    QTest::newRow("typed digit") << "5"
-                                 << "5"
-                                 << "5";
-    QTest::newRow("three digits") << "123"
-                                  << "123"
-                                  << "12";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
-}
-
-void TestFieldSenders::shortenedFields()
-{
-    QFETCH(QString, text);
-    QTEST(FieldSenders::serviceTones(text), "service");
-    QTEST(FieldSenders::timeSlotTones(text), "timeSlot");
-}
-
 void TestFieldSenders::digitFields_data()
 {
     QTest::addColumn<QString>("text");
@@ -193,7 +159,6 @@ void TestFieldSenders::digitFields_data()
     QTest::newRow("star and hash") << "*#" << QByteArray();
     QTest::newRow("two letters, one box") << "1a2b" << QByteArray();
     QTest::newRow("full-width digit") << "１２" << QByteArray();
-    QTest::newRow("leading blank") << " 12" << QByteArray();
     QTest::newRow("comma") << "1,2" << QByteArray();
 }
 
@@ -220,7 +185,6 @@ void TestFieldSenders::freeString_data()
     QTest::newRow("empty does nothing") << "" << QByteArray() << QStringList();
     QTest::newRow("blank") << "12 3" << QByteArray() << QStringList{ToneCharacters};
     QTest::newRow("comma") << "1,2" << QByteArray() << QStringList{ToneCharacters};
-    QTest::newRow("dial modifier") << "12W3" << QByteArray() << QStringList{ToneCharacters};
 }
 
 void TestFieldSenders::freeString()
