@@ -242,7 +242,9 @@ void LineControl::onChannelFailed(const QString& reason)
     retireChannel();
     setBusy(false);
     setState(State::Idle);
-    const QString what = QStringLiteral("%1 との通信が途切れました").arg(m_deviceName);
+    const QString what =
+        QStringLiteral("%1 との通信が途切れました。モデムのケーブルと電源を確かめてください。")
+            .arg(m_deviceName);
     emit deviceFailed(reason.isEmpty() ? what : QStringLiteral("%1（%2）").arg(what, reason));
 }
 

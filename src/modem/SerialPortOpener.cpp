@@ -13,14 +13,14 @@ bool meansDeviceLost(QSerialPort::SerialPortError error)
            error == QSerialPort::WriteError;
 }
 
-SerialPortOpener::Failure classify(const QSerialPort& port)
+SerialPortOpener::Failure classify(const QSerialPort& port, const QString& deviceName)
 {
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return SerialPortOpener::Failure::NotFound;
     case QSerialPort::PermissionError: {
         // The same error stands for "not allowed" and for "locked by another program".
-        const QFileInfo device(port.portName());
+        const QFileInfo device(deviceName);
         return device.isReadable() && device.isWritable() ? SerialPortOpener::Failure::Busy
                                                           : SerialPortOpener::Failure::NoPermission;
     }
@@ -60,7 +60,8 @@ PortOpener::Result SerialPortOpener::open(int comIndex)
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite))
-        return {nullptr, deviceName, reason(classify(*port), deviceName, port->errorString())};
+        return {nullptr, deviceName,
+                reason(classify(*port, deviceName), deviceName, port->errorString())};
     closeWhenDeviceLost(port.get());
     return {std::move(port), deviceName, {}};
 }
