@@ -256,7 +256,10 @@ void TestParameter::modeFollowsTheCaptionAlone()
         facilityMode ? QStringList{"施設コード(4桁)", "内訳コード(2桁)", "名称(32桁迄)"}
                      : QStringList{"名前(32桁迄)", "利用者登録番号(8桁)", "暗証番号(4桁)"};
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(child<QLabel>(QString("Label1_%1").arg(i))->text(), labels[i]);
+        const QLabel* label = child<QLabel>(QString("Label1_%1").arg(i));
+        QCOMPARE(label->text(), labels[i]);
+        // Not cut off in its narrow box.
+        QVERIFY(label->fontMetrics().horizontalAdvance(labels[i]) <= label->width());
     }
     QCOMPARE(shownItems(), facilityMode ? m_lists.facilities : m_lists.members);
 
