@@ -54,6 +54,9 @@ QPushButton* makeButton(const QString& objectName, const QString& caption, QWidg
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(objectName);
+    // No button answers Enter on the editor's behalf: Enter in the list or a field must not
+    // add an entry (or report the empty fields) unasked.
+    button->setAutoDefault(false);
     return button;
 }
 

@@ -74,6 +74,7 @@ private slots:
     void addAppendsComposedLineAndKeepsFields();
     void sixtyFifthEntryIsRefused();
     void removeDeletesEverySelectedItem();
+    void enterAddsNothingUnasked();
     void removeWithNothingSelectedChangesNothing();
     void doubleClickLoadsLowestSelected();
     void doubleClickSplitsAnyMemberLine_data();
@@ -488,6 +489,16 @@ void TestParameter::removeDeletesEverySelectedItem()
     QCOMPARE(shownItems(), (QStringList{m_lists.members[1], m_lists.members[4]}));
     m_boxes.answerNext(Answer::Ok);
     click("close");
+}
+
+void TestParameter::enterAddsNothingUnasked()
+{
+    open(MemberCaption);
+    fill({"名", "12345678", "1234"});
+    QTest::keyClick(text1(2), Qt::Key_Return);
+    QTest::keyClick(list1(), Qt::Key_Return);
+    QCOMPARE(shownItems(), m_lists.members);
+    QVERIFY(m_boxes.shown().isEmpty());
 }
 
 void TestParameter::removeWithNothingSelectedChangesNothing()
