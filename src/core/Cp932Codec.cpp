@@ -106,6 +106,20 @@ const DecodeTable& decodeTable()
     return table;
 }
 
+// iconv writes a few look-alikes one way (¥ as 0x5C, which reads back as "\\", U+301C as
+// 0x8160, which reads back as U+FF5E). Saving them would change the text behind the user's
+// back, so they count as unencodable. Every character decodes to exactly one code unit, so
+// the two texts line up index by index.
+qsizetype firstChangedOnReading(QStringView text, const QByteArray& bytes)
+{
+    const QString readBack = Cp932Codec::decode(bytes);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i >= readBack.size() || readBack[i] != text[i])
+            return i;
+    }
+    return -1;
+}
+
 struct Encoding {
     QByteArray bytes;
     qsizetype failedAt = -1; // UTF-16 index of the first character iconv refused
@@ -130,6 +144,8 @@ Encoding encodeWithIconv(QStringView text)
     result.bytes.resize(qsizetype(produced));
     if (!ok)
         result.failedAt = qsizetype(consumed / 2);
+    else
+        result.failedAt = firstChangedOnReading(text, result.bytes);
     return result;
 }
 

@@ -14,7 +14,8 @@ public:
     // Never fails: every byte that does not start a valid character becomes U+FFFD.
     static QString decode(QByteArrayView bytes);
 
-    // Nothing when some character has no code in code page 932 (never a "?" in its place).
+    // Nothing when some character has no code in code page 932 (never a "?" in its place), or
+    // has only a look-alike's code that would read back as another character (¥ -> "\\").
     static std::optional<QByteArray> encode(QStringView text);
 
     // The first character (a whole surrogate pair where there is one) that encode() cannot
