@@ -185,21 +185,19 @@ bool LineControl::sendToneCommand(const QString& tones)
 
 bool LineControl::sendAccepted(const QString& tones, const ToneFilter& accept)
 {
-    const QPointer<LineControl> self(this);
-    const quint64 interruptions = m_interruptions;
+    const Continuation continuation(this);
     const bool accepted = accept(tones); // may show a box, and events run meanwhile
-    if (!self || interruptions != m_interruptions)
+    if (!continuation.holds())
         return false;
     return !accepted || sendToneCommand(tones);
 }
 
 bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
 {
-    const QPointer<LineControl> self(this);
-    const quint64 interruptions = m_interruptions;
+    const Continuation continuation(this);
     beginWait(Wait::Reply, timeoutMs);
     const CommandChannel::Reply reply = m_channel->waitOk(timeoutMs);
-    if (!self || interruptions != m_interruptions)
+    if (!continuation.holds())
         return false;
     endWait();
     if (reply.outcome != CommandChannel::Outcome::Ok &&
@@ -209,16 +207,15 @@ bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
     emit commandAnswered(ok, reply.modemAnswer);
     if (!ok && box == TimeoutBox::Show)
         emit replyTimedOut(reply.modemAnswer); // the box is modal: events run meanwhile
-    return self && interruptions == m_interruptions;
+    return continuation.holds();
 }
 
 bool LineControl::pause(int ms)
 {
-    const QPointer<LineControl> self(this);
-    const quint64 interruptions = m_interruptions;
+    const Continuation continuation(this);
     beginWait(Wait::Pause, ms);
     const CommandChannel::Outcome outcome = m_channel->waitMilliseconds(ms);
-    if (!self || interruptions != m_interruptions)
+    if (!continuation.holds())
         return false;
     endWait();
     return outcome == CommandChannel::Outcome::Ok;

@@ -90,6 +90,21 @@ Q_SIGNALS:
 private:
     enum class TimeoutBox { Show, None };
 
+    // Taken before anything that runs nested events; tells afterwards whether the
+    // operation may carry on, or was interrupted (hang-up, device failure, destruction).
+    class Continuation {
+    public:
+        explicit Continuation(const LineControl* line)
+            : m_line(line), m_interruptions(line->m_interruptions)
+        {
+        }
+        bool holds() const { return m_line && m_line->m_interruptions == m_interruptions; }
+
+    private:
+        QPointer<const LineControl> m_line;
+        quint64 m_interruptions;
+    };
+
     bool canSend() const;
     void adoptDevice(PortOpener::Result opened);
     void retireChannel();

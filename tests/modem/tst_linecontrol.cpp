@@ -46,6 +46,13 @@ struct Fixture {
         opener.setAutoReply(ok);
         line.setTiming(timing);
     }
+    // Ready to run operation against a modem that never answers the command unanswered.
+    Fixture(const LineControl::Timing& timing, Operation operation, const QByteArray& unanswered)
+        : Fixture(timing)
+    {
+        prepare(operation);
+        answerWith(silentFor(unanswered), 20);
+    }
 
     FakeModemDevice& device() { return *opener.device(); }
     QList<State> states() const
@@ -499,9 +506,7 @@ void TestLineControl::hookOffEndsAnyWaitAndTheOperation()
     QFETCH(int, waitIndex);
     QFETCH(QByteArray, unanswered);
     QFETCH(Lines, writtenBeforeHangUp);
-    Fixture f(interruptTiming());
-    f.prepare(operation);
-    f.answerWith(silentFor(unanswered), 20);
+    Fixture f(interruptTiming(), operation, unanswered);
     Lines written;
     QElapsedTimer sinceClick;
     f.duringWait(waitIndex, 30, [&] {
@@ -537,9 +542,7 @@ void TestLineControl::exitHangUpEndsAnyWaitWithoutABox()
     QFETCH(QByteArray, unanswered);
     LineControl::Timing timing = interruptTiming();
     timing.exitReplyTimeoutMs = 100;
-    Fixture f(timing);
-    f.prepare(operation);
-    f.answerWith(silentFor(unanswered), 20);
+    Fixture f(timing, operation, unanswered);
     Lines written;
     QElapsedTimer sinceClose;
     f.duringWait(waitIndex, 30, [&] {
@@ -582,9 +585,7 @@ void TestLineControl::deviceFailureEndsTheCallOnce()
     QFETCH(Operation, operation);
     QFETCH(int, waitIndex);
     QFETCH(QByteArray, unanswered);
-    Fixture f(interruptTiming());
-    f.prepare(operation);
-    f.answerWith(silentFor(unanswered), 20);
+    Fixture f(interruptTiming(), operation, unanswered);
     QElapsedTimer sinceUnplug;
     const auto unplug = [&] {
         sinceUnplug.start();

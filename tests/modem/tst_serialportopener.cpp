@@ -5,36 +5,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
 using Failure = SerialPortOpener::Failure;
-
-// Points COM1 at a device for one test and restores the environment afterwards.
-class Com1Override {
-public:
-    explicit Com1Override(const QString& device) : m_old(qgetenv("TARVIK_COM1"))
-    {
-        qputenv("TARVIK_COM1", device.toLocal8Bit());
-    }
-    ~Com1Override()
-    {
-        if (m_old.isEmpty())
-            qunsetenv("TARVIK_COM1");
-        else
-            qputenv("TARVIK_COM1", m_old);
-    }
-    Com1Override(const Com1Override&) = delete;
-    Com1Override& operator=(const Com1Override&) = delete;
-
-private:
-    QByteArray m_old;
-};
-
-} // namespace
 
 class TestSerialPortOpener : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void cleanup();
     void reasonsNameTheDeviceAndTheRemedy_data();
     void reasonsNameTheDeviceAndTheRemedy();
     void noSelectionFailsWithoutOpening_data();
@@ -43,7 +19,28 @@ private Q_SLOTS:
     void opensAPseudoTerminalAndTalks();
     void aPortInUseIsBusy();
     void vanishingModemClosesThePort();
+
+private:
+    // Starts the simulator with flags, points COM1 at it and opens COM1.
+    PortOpener::Result openSimulatorPort(const QStringList& flags = {});
+
+    ModemSimulator m_simulator;
+    SerialPortOpener m_opener;
 };
+
+void TestSerialPortOpener::cleanup()
+{
+    m_simulator.stop();
+    qunsetenv("TARVIK_COM1");
+}
+
+PortOpener::Result TestSerialPortOpener::openSimulatorPort(const QStringList& flags)
+{
+    if (!m_simulator.start(flags))
+        return {nullptr, {}, QStringLiteral("the simulator did not start")};
+    qputenv("TARVIK_COM1", m_simulator.devicePath().toLocal8Bit());
+    return m_opener.open(0);
+}
 
 void TestSerialPortOpener::reasonsNameTheDeviceAndTheRemedy_data()
 {
@@ -83,9 +80,7 @@ void TestSerialPortOpener::noSelectionFailsWithoutOpening_data()
 void TestSerialPortOpener::noSelectionFailsWithoutOpening()
 {
     QFETCH(int, comIndex);
-    SerialPortOpener opener;
-
-    const PortOpener::Result result = opener.open(comIndex);
+    const PortOpener::Result result = m_opener.open(comIndex);
 
     QVERIFY(!result.device);
     QVERIFY(result.deviceName.isEmpty());
@@ -95,10 +90,9 @@ void TestSerialPortOpener::noSelectionFailsWithoutOpening()
 void TestSerialPortOpener::missingDeviceFailsNamingIt()
 {
     const QString missing = QStringLiteral("/nonexistent/ttyTarvik");
-    const Com1Override com1(missing);
-    SerialPortOpener opener;
+    qputenv("TARVIK_COM1", missing.toLocal8Bit());
 
-    const PortOpener::Result result = opener.open(0);
+    const PortOpener::Result result = m_opener.open(0);
 
     QVERIFY(!result.device);
     QCOMPARE(result.deviceName, missing);
@@ -107,16 +101,11 @@ void TestSerialPortOpener::missingDeviceFailsNamingIt()
 
 void TestSerialPortOpener::opensAPseudoTerminalAndTalks()
 {
-    ModemSimulator simulator;
-    QVERIFY(simulator.start());
-    const Com1Override com1(simulator.devicePath());
-    SerialPortOpener opener;
-
     // A pseudo-terminal has no modem-control lines; that must not fail the open.
-    const PortOpener::Result result = opener.open(0);
+    const PortOpener::Result result = openSimulatorPort();
 
     QVERIFY2(result.device, qPrintable(result.error));
-    QCOMPARE(result.deviceName, simulator.devicePath());
+    QCOMPARE(result.deviceName, m_simulator.devicePath());
     CommandChannel channel(result.device.get());
     QVERIFY(channel.writeCommandLine("AT\r"));
     QCOMPARE(channel.waitOk(2000).outcome, CommandChannel::Outcome::Ok);
@@ -124,26 +113,19 @@ void TestSerialPortOpener::opensAPseudoTerminalAndTalks()
 
 void TestSerialPortOpener::aPortInUseIsBusy()
 {
-    ModemSimulator simulator;
-    QVERIFY(simulator.start());
-    const Com1Override com1(simulator.devicePath());
-    SerialPortOpener opener;
-    const PortOpener::Result first = opener.open(0);
+    const PortOpener::Result first = openSimulatorPort();
     QVERIFY2(first.device, qPrintable(first.error));
 
-    const PortOpener::Result second = opener.open(0);
+    const PortOpener::Result second = m_opener.open(0);
 
     QVERIFY(!second.device);
-    QCOMPARE(second.error, SerialPortOpener::reason(Failure::Busy, simulator.devicePath(), {}));
+    QCOMPARE(second.error, SerialPortOpener::reason(Failure::Busy, m_simulator.devicePath(), {}));
 }
 
 void TestSerialPortOpener::vanishingModemClosesThePort()
 {
-    ModemSimulator simulator;
-    QVERIFY(simulator.start({QStringLiteral("--hangup-after"), QStringLiteral("1")}));
-    const Com1Override com1(simulator.devicePath());
-    SerialPortOpener opener;
-    const PortOpener::Result result = opener.open(0);
+    const PortOpener::Result result =
+        openSimulatorPort({QStringLiteral("--hangup-after"), QStringLiteral("1")});
     QVERIFY2(result.device, qPrintable(result.error));
     CommandChannel channel(result.device.get());
     QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
