@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -261,12 +260,16 @@ void TestFieldSenders::sendDuringAnotherWaitIsIgnored()
 {
     bringCallUp();
     m_opener.device()->setAutoReply({}); // the modem stays silent: the first send waits
-    QTimer::singleShot(ReplyTimeoutMs / 3, this, [this] {
-        m_senders->sendKey(2);
-        m_senders->checkDigits(QStringLiteral("x")); // no box either: refused before the check
-        m_senders->sendMember(QStringLiteral("山田 12345678 1234"));
-        m_senders->sendFreeString(QStringLiteral("9"));
-    });
+    // Inside the first send's wait for "OK":
+    connect(
+        m_line.get(), &LineControl::waitStarted, this,
+        [this] {
+            m_senders->sendKey(2);
+            m_senders->checkDigits(QStringLiteral("x")); // no box: refused before the check
+            m_senders->sendMember(QStringLiteral("山田 12345678 1234"));
+            m_senders->sendFreeString(QStringLiteral("9"));
+        },
+        Qt::SingleShotConnection);
     m_senders->sendKey(1); // ends by its timeout, whose box is the window's
     QCOMPARE(written(), QByteArray("ATDT1;\r\n"));
     QVERIFY(m_boxes.shown().isEmpty());

@@ -379,11 +379,10 @@ void TestReserveForm::enabledStatesWhileDialling()
 {
     createWindow();
     click(QStringLiteral("Command1"));
-    LineControl::Timing timing;
-    timing.dialPauseMs = 200;
-    m_window->lineControl().setTiming(timing);
     bool checked = false;
-    QTimer::singleShot(50, this, [&] {
+    connect(&m_window->lineControl(), &LineControl::waitStarted, this, [&] {
+        if (checked)
+            return;
         QCOMPARE(m_window->lineControl().state(), State::Dialling);
         QVERIFY(!control<QPushButton>("Command1")->isEnabled());
         QVERIFY(!control<QPushButton>("Command2")->isEnabled());
