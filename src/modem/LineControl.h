@@ -37,9 +37,9 @@ public:
     Q_ENUM(Wait)
 
     struct Timing {
-        int replyTimeoutMs = 5000; // wait for "OK" CR LF
-        int dialPauseMs = 5000;    // fixed pause after the dial command
-        int pairPauseMs = 3000;    // between registration number and PIN, facility and breakdown
+        int replyTimeoutMs = CommandChannel::defaultReplyTimeoutMs; // wait for "OK" CR LF
+        int dialPauseMs = 5000; // fixed pause after the dial command
+        int pairPauseMs = 3000; // between registration number and PIN, facility and breakdown
         int exitReplyTimeoutMs = 1000; // hang-up on exit: at most this, without a box
     };
 

@@ -38,7 +38,6 @@ private Q_SLOTS:
     void waitOkEndsOnlyOnOk();
     void waitsNeverEndEarly_data();
     void waitsNeverEndEarly();
-    void defaultReplyTimeoutIsFiveSeconds();
     void pauseLeavesRepliesForTheNextWait();
     void nonPositivePauseReturnsAtOnce_data();
     void nonPositivePauseReturnsAtOnce();
@@ -156,18 +155,6 @@ void TestCommandChannel::waitsNeverEndEarly()
     QVERIFY2(elapsedNs >= lengthMs * 1000000LL, qPrintable(QString::number(elapsedNs)));
     QVERIFY2(elapsedNs < (lengthMs + lateBoundMs) * 1000000LL,
              qPrintable(QString::number(elapsedNs)));
-}
-
-void TestCommandChannel::defaultReplyTimeoutIsFiveSeconds()
-{
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QElapsedTimer clock;
-    clock.start();
-
-    QCOMPARE(channel.waitOk().outcome, Outcome::TimedOut);
-
-    QVERIFY2(clock.elapsed() >= 5000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestCommandChannel::pauseLeavesRepliesForTheNextWait()

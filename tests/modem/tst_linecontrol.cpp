@@ -177,6 +177,7 @@ private Q_SLOTS:
     void hookTakesTheLineOffHook();
     void hookWithAFailingPortStaysIdle();
     void hookTimeoutStillGoesOffHook();
+    void defaultReplyTimeoutIsFiveSeconds();
     void dialWritesTheNumberAndPausesBeforeTheWait_data();
     void dialWritesTheNumberAndPausesBeforeTheWait();
     void dialDiscardsEarlierInput();
@@ -248,6 +249,20 @@ void TestLineControl::hookTimeoutStillGoesOffHook()
     QCOMPARE(f.timeouts.size(), 1);
     QCOMPARE(f.timeouts.at(0).at(0).toString(), QString());
     QCOMPARE(f.line.state(), State::OffHook);
+}
+
+void TestLineControl::defaultReplyTimeoutIsFiveSeconds()
+{
+    FakePortOpener opener;
+    LineControl line(opener);
+    QSignalSpy timeouts(&line, &LineControl::replyTimedOut);
+    QElapsedTimer clock;
+    clock.start();
+
+    line.hook(0); // the modem stays silent
+
+    QCOMPARE(timeouts.size(), 1);
+    QVERIFY2(clock.elapsed() >= 5000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestLineControl::dialWritesTheNumberAndPausesBeforeTheWait_data()
