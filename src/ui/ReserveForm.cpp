@@ -463,6 +463,8 @@ void ReserveForm::enableFieldButtons(bool enabled)
 
 void ReserveForm::hook()
 {
+    // Kept for a later failure box: the user may pick another port while the call is up.
+    m_hookedDevice = PortMapping::deviceFor(combo1->currentIndex());
     m_line->hook(combo1->currentIndex());
 }
 
@@ -495,11 +497,10 @@ void ReserveForm::showPortOpenFailure(const QString& deviceName, const QString& 
 
 void ReserveForm::showDeviceFailure(const QString& reason)
 {
-    const QString device = PortMapping::deviceFor(combo1->currentIndex());
     m_boxes.show(this, QStringLiteral("モデムとの通信が切れました"),
                  QStringLiteral("モデムのポート %1 との通信が切れたため、回線を切りました。\r\n"
                                 "%2\r\nモデムを確かめてから「Hook」からやり直してください。")
-                     .arg(device, reason),
+                     .arg(m_hookedDevice, reason),
                  MessageBoxes::Buttons::Ok);
 }
 

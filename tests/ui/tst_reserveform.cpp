@@ -1,6 +1,7 @@
 #include "ExitSignals.h"
 #include "FakePortOpener.h"
 #include "FlowChartArrows.h"
+#include "PortMapping.h"
 #include "ReserveForm.h"
 #include "ScriptedMessageBoxes.h"
 #include "SettingsFile.h"
@@ -458,13 +459,16 @@ void TestReserveForm::lineFailuresAreTold()
         m_opener.device()->vanish(QStringLiteral("USB が抜かれました"));
         QTRY_COMPARE(m_window->lineControl().state(), State::Idle);
     } else {
-        m_opener.failOpens(QStringLiteral("/dev/ttyS0"), QStringLiteral("見つかりません"));
+        m_opener.failOpens(QStringLiteral("/dev/ttyS9"), QStringLiteral("見つかりません"));
         click(QStringLiteral("Command1"));
     }
     QCOMPARE(shownBoxes().size(), 1);
     QCOMPARE(shownBoxes().first().title, title);
-    QVERIFY(shownBoxes().first().text.contains(duringCall ? "fake:COM1" : "/dev/ttyS0") ||
-            shownBoxes().first().text.contains("ttyS0"));
+    const QString device = duringCall ? PortMapping::deviceFor(0) : QStringLiteral("/dev/ttyS9");
+    const QString reason =
+        duringCall ? QStringLiteral("USB が抜かれました") : QStringLiteral("見つかりません");
+    QVERIFY(shownBoxes().first().text.contains(device));
+    QVERIFY(shownBoxes().first().text.contains(reason));
     QVERIFY(control<QPushButton>("Command1")->isEnabled());
     QVERIFY(!control<QPushButton>("Command3")->isEnabled());
 }
