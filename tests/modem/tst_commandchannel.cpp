@@ -46,7 +46,6 @@ private Q_SLOTS:
     void abortedOuterWaitLeavesRepliesToTheNestedOne();
     void vanishingDeviceEndsTheWaitAndIsReportedOnce();
     void failedWriteClosesTheDeviceAndIsReportedOnce();
-    void closeOnPurposeIsNoFailure();
     void traceLogsCommandsOnlyWhenSwitchedOn();
 };
 
@@ -262,19 +261,6 @@ void TestCommandChannel::failedWriteClosesTheDeviceAndIsReportedOnce()
     QVERIFY(!device.isOpen());
     QTRY_COMPARE(failed.size(), 1);
     QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("write error"));
-}
-
-void TestCommandChannel::closeOnPurposeIsNoFailure()
-{
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
-
-    channel.close();
-    QTest::qWait(20);
-
-    QVERIFY(!channel.isOpen());
-    QCOMPARE(failed.size(), 0);
 }
 
 void TestCommandChannel::traceLogsCommandsOnlyWhenSwitchedOn()

@@ -176,20 +176,17 @@ class TestLineControl : public QObject {
 private Q_SLOTS:
     void hookTakesTheLineOffHook();
     void hookWithAFailingPortStaysIdle();
-    void hookTimeoutStillGoesOffHook();
     void defaultReplyTimeoutIsFiveSeconds();
     void dialWritesTheNumberAndPausesBeforeTheWait_data();
     void dialWritesTheNumberAndPausesBeforeTheWait();
-    void dialDiscardsEarlierInput();
+    void everyCommandDiscardsEarlierInput_data();
+    void everyCommandDiscardsEarlierInput();
     void dialTimeoutNamesTheModemAnswer();
     void hookOffHangsUpAndClosesThePort_data();
     void hookOffHangsUpAndClosesThePort();
-    void hookOffDiscardsEarlierInputAndClosesAfterATimeout();
     void sendTonesWritesOneToneCommand();
-    void sendsAreRefusedWhileClosed();
     void tonePairPausesBetweenItsParts_data();
     void tonePairPausesBetweenItsParts();
-    void everyCallIsAnswered();
     void operationsOutOfStateAreIgnored();
     void sendsAreRefusedDuringEveryWait_data();
     void sendsAreRefusedDuringEveryWait();
@@ -197,7 +194,6 @@ private Q_SLOTS:
     void hookOffEndsAnyWaitAndTheOperation();
     void exitHangUpEndsAnyWaitWithoutABox_data();
     void exitHangUpEndsAnyWaitWithoutABox();
-    void exitHangUpWithTheLineDownDoesNothing();
     void deviceFailureEndsTheCallOnce_data();
     void deviceFailureEndsTheCallOnce();
     void failedWriteEndsTheCallOnce();
@@ -239,18 +235,6 @@ void TestLineControl::hookWithAFailingPortStaysIdle()
     QCOMPARE(f.line.state(), State::OffHook);
 }
 
-void TestLineControl::hookTimeoutStillGoesOffHook()
-{
-    Fixture f(shortTiming());
-    f.opener.setAutoReply({});
-
-    f.line.hook(0);
-
-    QCOMPARE(f.timeouts.size(), 1);
-    QCOMPARE(f.timeouts.at(0).at(0).toString(), QString());
-    QCOMPARE(f.line.state(), State::OffHook);
-}
-
 void TestLineControl::defaultReplyTimeoutIsFiveSeconds()
 {
     FakePortOpener opener;
@@ -262,7 +246,9 @@ void TestLineControl::defaultReplyTimeoutIsFiveSeconds()
     line.hook(0); // the modem stays silent
 
     QCOMPARE(timeouts.size(), 1);
+    QCOMPARE(timeouts.at(0).at(0).toString(), QString());
     QVERIFY2(clock.elapsed() >= 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(line.state(), State::OffHook); // a timeout does not stop the transition
 }
 
 void TestLineControl::dialWritesTheNumberAndPausesBeforeTheWait_data()
@@ -304,17 +290,37 @@ void TestLineControl::dialWritesTheNumberAndPausesBeforeTheWait()
     QCOMPARE(f.timeouts.size(), 0);
 }
 
-void TestLineControl::dialDiscardsEarlierInput()
+void TestLineControl::everyCommandDiscardsEarlierInput_data()
 {
-    Fixture f(shortTiming());
-    f.line.hook(0);
-    f.device().setAutoReply({});
-    f.device().feed(ok); // a stray answer before the dial
+    QTest::addColumn<State>("from");
+    QTest::addColumn<int>("operation"); // 0 dial, 1 tones, 2 hook off
+    QTest::addColumn<State>("to");
 
-    f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
+    QTest::newRow("dial") << State::OffHook << 0 << State::Dialled;
+    QTest::newRow("tones") << State::Dialled << 1 << State::Dialled;
+    QTest::newRow("hook off") << State::Dialled << 2 << State::Idle;
+}
+
+void TestLineControl::everyCommandDiscardsEarlierInput()
+{
+    QFETCH(State, from);
+    QFETCH(int, operation);
+    QFETCH(State, to);
+    Fixture f(shortTiming());
+    f.prepare(from == State::OffHook ? Operation::Dial : Operation::Tones);
+    f.silenceModem();
+    f.device().feed(ok); // a late answer to an earlier command
+
+    if (operation == 0)
+        f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
+    else if (operation == 1)
+        f.line.sendTones(QStringLiteral("1"));
+    else
+        f.line.hookOff();
 
     QCOMPARE(f.timeouts.size(), 1);
-    QCOMPARE(f.line.state(), State::Dialled);
+    QCOMPARE(f.line.state(), to); // after the box the operation completes
+    QCOMPARE(f.line.isPortOpen(), to != State::Idle);
 }
 
 void TestLineControl::dialTimeoutNamesTheModemAnswer()
@@ -359,21 +365,9 @@ void TestLineControl::hookOffHangsUpAndClosesThePort()
     QVERIFY(!f.line.isPortOpen());
     QVERIFY(!f.device().isOpen());
     QVERIFY(!f.line.isBusy());
+    QCOMPARE(f.answers.last(), (QList<QVariant>{true, QString()}));
     QTRY_VERIFY(!f.opener.device()); // released once no wait uses it
-}
-
-void TestLineControl::hookOffDiscardsEarlierInputAndClosesAfterATimeout()
-{
-    Fixture f(shortTiming());
-    f.reachDialled();
-    f.device().setAutoReply({});
-    f.device().feed(ok);
-
-    f.line.hookOff();
-
-    QCOMPARE(f.timeouts.size(), 1);
-    QCOMPARE(f.line.state(), State::Idle);
-    QVERIFY(!f.line.isPortOpen());
+    QCOMPARE(f.deviceFailures.size(), 0);
 }
 
 void TestLineControl::sendTonesWritesOneToneCommand()
@@ -388,17 +382,6 @@ void TestLineControl::sendTonesWritesOneToneCommand()
     QCOMPARE(f.stateSpy.size(), 0);
     QCOMPARE(f.busySpy.size(), 2);
     QCOMPARE(f.timeouts.size(), 0);
-}
-
-void TestLineControl::sendsAreRefusedWhileClosed()
-{
-    Fixture f(shortTiming());
-
-    QVERIFY(!f.line.sendTones(QStringLiteral("1")));
-    QVERIFY(!f.line.sendTonePair(QStringLiteral("1"), QStringLiteral("2"), Fixture::acceptAll));
-
-    QVERIFY(f.opener.requests().isEmpty());
-    QCOMPARE(f.stateSpy.size(), 0);
 }
 
 void TestLineControl::tonePairPausesBetweenItsParts_data()
@@ -445,27 +428,15 @@ void TestLineControl::tonePairPausesBetweenItsParts()
     QVERIFY(!f.line.isBusy());
 }
 
-void TestLineControl::everyCallIsAnswered()
-{
-    Fixture f(shortTiming());
-
-    f.line.hook(0);
-    f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
-    f.line.sendTones(QStringLiteral("2"));
-    f.line.hookOff();
-
-    QCOMPARE(f.answers.size(), 4);
-    for (const QList<QVariant>& answer : f.answers)
-        QCOMPARE(answer, (QList<QVariant>{true, QString()}));
-    QCOMPARE(f.waitStarts.size(), 5);
-    QCOMPARE(f.waitEnds.size(), 5);
-}
-
 void TestLineControl::operationsOutOfStateAreIgnored()
 {
     Fixture f(shortTiming());
     f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
     f.line.hookOff();
+    f.line.hangUpForExit();
+    QVERIFY(!f.line.sendTones(QStringLiteral("1")));
+    QVERIFY(!f.line.sendTonePair(QStringLiteral("1"), QStringLiteral("2"), Fixture::acceptAll));
+    QVERIFY(f.opener.requests().isEmpty());
     QCOMPARE(f.stateSpy.size(), 0);
 
     f.reachDialled();
@@ -577,16 +548,6 @@ void TestLineControl::exitHangUpEndsAnyWaitWithoutABox()
     QVERIFY(!f.line.isPortOpen());
     QCOMPARE(written.last(), hangUpLine);
     QCOMPARE(f.waitEnds.size(), f.waitStarts.size());
-}
-
-void TestLineControl::exitHangUpWithTheLineDownDoesNothing()
-{
-    Fixture f(shortTiming());
-
-    f.line.hangUpForExit();
-
-    QVERIFY(f.opener.requests().isEmpty());
-    QCOMPARE(f.stateSpy.size(), 0);
 }
 
 void TestLineControl::deviceFailureEndsTheCallOnce_data()
