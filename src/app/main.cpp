@@ -4,13 +4,53 @@
 #include "SerialPortOpener.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+namespace {
+
+void describeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "音声モデムで予約サービスに電話をかけ、予約の各項目をトーン信号で送ります。\n"
+        "Places a reservation with a touch-tone booking service through a voice "
+        "modem."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+}
+
+// --help and --version are answered before the window system is needed, so that they also
+// work in a terminal without a display. Returns when neither was asked for; every other
+// option is judged once QApplication has taken its own (-style, -session, ...).
+void answerQuestionsWithoutWindow(int& argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.parse(arguments);
+    const bool version = parser.isSet(QStringLiteral("version"));
+    if (!version && !parser.isSet(QStringLiteral("help")))
+        return;
+    const QCoreApplication app(argc, argv); // names the program in the usage line
+    if (version)
+        parser.showVersion();
+    parser.showHelp();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("tarvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    answerQuestionsWithoutWindow(argc, argv);
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvik"));
-    QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("org.tarvik.Tarvik"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvik.Tarvik"));
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(app);
 
     QtMessageBoxes boxes;
     SerialPortOpener opener;

@@ -18,6 +18,11 @@ FieldSenders::FieldSenders(LineControl& line, MessageBoxes& boxes, QWidget* boxP
 {
 }
 
+void FieldSenders::setStepNamer(StepNamer nameStep)
+{
+    m_nameStep = std::move(nameStep);
+}
+
 bool FieldSenders::checkToneString(const QString& text) const
 {
     if (ToneString::isToneString(text))
@@ -42,28 +47,37 @@ void FieldSenders::checkDigits(const QString& text)
 
 void FieldSenders::sendKey(int keyIndex)
 {
+    nameStep({QStringLiteral("キー「%1」").arg(keyTones(keyIndex))});
     send(keyTones(keyIndex));
 }
 
 void FieldSenders::sendAnswer(bool yes)
 {
+    nameStep({yes ? QStringLiteral("「はい」の答え") : QStringLiteral("「いいえ」の答え")});
     send(yes ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FieldSenders::sendService(const QString& serviceLine)
 {
+    nameStep({QStringLiteral("サービス番号")});
     send(serviceTones(serviceLine));
 }
 
 void FieldSenders::sendTimeSlot(const QString& timeSlot)
 {
-    checkDigits(timeSlotTones(timeSlot));
+    sendField(QStringLiteral("時間帯"), timeSlotTones(timeSlot));
+}
+
+void FieldSenders::sendField(const QString& step, const QString& digits)
+{
+    nameStep({step});
+    checkDigits(digits);
 }
 
 void FieldSenders::sendMember(const std::optional<QString>& entry)
 {
     sendSelected(
-        entry, &FieldSenders::memberTones,
+        entry, &FieldSenders::memberTones, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
         QStringLiteral("メンバーが選ばれていません。\r\n"
                        "「登録」メニューの「ID番号」でメンバーを登録し、一覧から選んでください。"));
 }
@@ -72,17 +86,21 @@ void FieldSenders::sendFacility(const std::optional<QString>& entry)
 {
     sendSelected(
         entry, &FieldSenders::facilityTones,
+        {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
         QStringLiteral("施設が選ばれていません。\r\n"
                        "「登録」メニューの「施設」で施設を登録し、一覧から選んでください。"));
 }
 
 void FieldSenders::sendSelected(const std::optional<QString>& entry,
-                                TonePair (*split)(const QString&), const QString& whenNone)
+                                TonePair (*split)(const QString&), const QStringList& partNames,
+                                const QString& whenNone)
 {
-    if (entry)
-        sendPair(split(*entry));
-    else
+    if (!entry) {
         tell(CannotSendTitle, whenNone);
+        return;
+    }
+    nameStep(partNames);
+    sendPair(split(*entry));
 }
 
 void FieldSenders::sendFreeString(const QString& text)
@@ -95,6 +113,7 @@ void FieldSenders::sendFreeString(const QString& text)
                             "「Hook」と「Dial」で電話をかけてから送信してください。"));
         return;
     }
+    nameStep({QStringLiteral("入力したトーン")});
     if (lineIsFree() && checkToneString(text))
         send(text);
 }
@@ -148,6 +167,12 @@ void FieldSenders::sendPair(const TonePair& pair)
     const auto accept = [this](const QString& tones) { return acceptDigits(tones); };
     if (!m_line.sendTonePair(pair.first, pair.second, accept))
         QApplication::beep();
+}
+
+void FieldSenders::nameStep(const QStringList& partNames) const
+{
+    if (m_nameStep)
+        m_nameStep(partNames);
 }
 
 void FieldSenders::tell(const QString& title, const QString& text) const

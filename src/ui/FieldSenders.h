@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class LineControl;
@@ -20,7 +22,13 @@ public:
         QString second;
     };
 
+    // Told the step of each send before it starts: one name per tone string it sends, so
+    // that a display can say what went out without showing the tones.
+    using StepNamer = std::function<void(const QStringList& partNames)>;
+
     FieldSenders(LineControl& line, MessageBoxes& boxes, QWidget* boxParent);
+
+    void setStepNamer(StepNamer nameStep);
 
     // True when every character is one of "0123456789*#-"; otherwise shows why and is false.
     bool checkToneString(const QString& text) const;
@@ -33,6 +41,8 @@ public:
     void sendAnswer(bool yes);                    // "1" or "0"
     void sendService(const QString& serviceLine); // its service number
     void sendTimeSlot(const QString& timeSlot);
+    // A digit field (conditions, date, purpose) under the name of its step.
+    void sendField(const QString& step, const QString& digits);
     // The selected line of the member or facility list; nothing when none is selected.
     void sendMember(const std::optional<QString>& entry);
     void sendFacility(const std::optional<QString>& entry);
@@ -51,10 +61,12 @@ private:
     void send(const QString& tones);
     void sendPair(const TonePair& pair);
     void sendSelected(const std::optional<QString>& entry, TonePair (*split)(const QString&),
-                      const QString& whenNone);
+                      const QStringList& partNames, const QString& whenNone);
+    void nameStep(const QStringList& partNames) const;
     void tell(const QString& title, const QString& text) const;
 
     LineControl& m_line;
     MessageBoxes& m_boxes;
     QWidget* m_boxParent;
+    StepNamer m_nameStep;
 };

@@ -1,5 +1,6 @@
 #include "ReserveForm.h"
 
+#include "CallStatus.h"
 #include "FieldSenders.h"
 #include "FlowChartArrows.h"
 #include "LineButtonStates.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 static void initIconResources()
 {
@@ -100,6 +102,7 @@ ReserveForm::ReserveForm(MessageBoxes& boxes, PortOpener& opener, QWidget* paren
 
     buildControls();
     buildMenus();
+    buildStatusBar();
     setTabOrderDownTheChart();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectLine();
@@ -250,6 +253,13 @@ void ReserveForm::buildMenus()
     QAction* addFacirity = registMenu->addAction(
         QStringLiteral("施設(&F)"), this, [this] { openEditor(QStringLiteral("施設追加")); });
     addFacirity->setObjectName(QStringLiteral("AddFacirity"));
+}
+
+void ReserveForm::buildStatusBar()
+{
+    auto* status = new CallStatus(*m_line, *statusBar(), this);
+    m_senders->setStepNamer(
+        [status](const QStringList& partNames) { status->nameStep(partNames); });
 }
 
 void ReserveForm::setTabOrderDownTheChart()
@@ -523,7 +533,7 @@ void ReserveForm::connectSenders()
     }
     for (int i = 0; i < int(command9.size()); ++i)
         connect(command9[i], &QPushButton::clicked, this,
-                [this, i] { m_senders->checkDigits(text4[i]->text()); });
+                [this, i] { m_senders->sendField(command9[i]->text(), text4[i]->text()); });
     connect(command3, &QPushButton::clicked, this,
             [this] { m_senders->sendService(combo2->currentText()); });
     connect(command6, &QPushButton::clicked, this,
@@ -531,7 +541,7 @@ void ReserveForm::connectSenders()
     connect(command7, &QPushButton::clicked, this,
             [this] { m_senders->sendFacility(selectedEntry(combo5)); });
     connect(command12, &QPushButton::clicked, this,
-            [this] { m_senders->checkDigits(text5->text()); });
+            [this] { m_senders->sendField(command12->text(), text5->text()); });
     connect(command13, &QPushButton::clicked, this,
             [this] { m_senders->sendTimeSlot(text6->text()); });
     connect(command14, &QPushButton::clicked, this,

@@ -61,6 +61,7 @@ private:
     void buildCodeRow(int index, int top, const QString& caption);
     void buildTonePad();
     void buildMenus();
+    void buildStatusBar();
     void setTabOrderDownTheChart();
     void place(QWidget* control, const QString& objectName, const QString& accessibleName,
                const QRect& twips);
