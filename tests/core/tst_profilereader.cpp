@@ -6,15 +6,8 @@
 
 namespace {
 
-const QList<ProfileReader::Section> Wanted{
-    {QStringLiteral("COM"), {QStringLiteral("CH")}},
-    {QStringLiteral("PHONE"), {QStringLiteral("DIAL"), QStringLiteral("Number")}},
-    {QStringLiteral("CODE"), {QStringLiteral("日付")}}};
-
-std::optional<QString> textOf(const QString& ini, const QString& section, const QString& key)
-{
-    return ProfileReader(ini, Wanted).text(section, key);
-}
+const QList<ProfileReader::Section> Wanted{{QStringLiteral("COM"), {QStringLiteral("CH")}},
+                                           {QStringLiteral("PHONE"), {QStringLiteral("Number")}}};
 
 } // namespace
 
@@ -23,11 +16,8 @@ class TestProfileReader : public QObject {
 private slots:
     void findsValuesLikeTheWindowsProfileReader_data();
     void findsValuesLikeTheWindowsProfileReader();
-    void cutsValuesTo254Bytes_data();
-    void cutsValuesTo254Bytes();
     void readsTheNumberAtTheStart_data();
     void readsTheNumberAtTheStart();
-    void givesNothingForNamesNotAskedFor();
     void skipsHugeLinesWithoutTrouble();
 };
 
@@ -37,85 +27,53 @@ void TestProfileReader::findsValuesLikeTheWindowsProfileReader_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<std::optional<QString>>("expected");
-    const std::optional<QString> missing;
-    const auto value = [](const char* text) {
-        return std::optional<QString>(QString::fromUtf8(text));
+    const auto numberRow = [](const char* name, const QString& ini,
+                              std::optional<QString> expected) {
+        QTest::newRow(name) << ini << QStringLiteral("PHONE") << QStringLiteral("Number")
+                            << expected;
     };
+    const std::optional<QString> missing;
+    const auto value = [](const char* text) { return std::optional(QString::fromUtf8(text)); };
 
-    QTest::newRow("plain") << "[PHONE]\r\nNumber=0123\r\n"
-                           << "PHONE"
-                           << "Number" << value("0123");
-    QTest::newRow("LF line ends") << "[PHONE]\nNumber=0123\n"
-                                  << "PHONE"
-                                  << "Number" << value("0123");
-    QTest::newRow("no line end at the end") << "[PHONE]\nNumber=0123"
-                                            << "PHONE"
-                                            << "Number" << value("0123");
-    QTest::newRow("section in another case") << "[phone]\nNumber=1\n"
-                                             << "PHONE"
-                                             << "Number" << value("1");
-    QTest::newRow("key in another case") << "[PHONE]\nnUMBER=1\n"
-                                         << "PHONE"
-                                         << "Number" << value("1");
-    QTest::newRow("full-width letters fold too") << "[ｐｈｏｎｅ]\nNumber=1\n"
-                                                 << "ＰＨＯＮＥ"
-                                                 << "Number" << value("1");
+    numberRow("CR LF line ends", "[PHONE]\r\nNumber=0123\r\n", value("0123"));
+    numberRow("LF line ends, none at the end", "[PHONE]\nNumber=0123", value("0123"));
+    numberRow("names in another case", "[phone]\nnUMBER=1\n", value("1"));
+    numberRow("blanks around everything", " \t[ PHONE ] \r\n \tNumber \t= \t 01 23 \t \r\n",
+              value("01 23"));
+    numberRow("empty value", "[PHONE]\nNumber=\nDIAL=1\n", value(""));
+    numberRow("value with =", "[PHONE]\nNumber=a=b\n", value("a=b"));
+    numberRow("first key wins", "[PHONE]\nNumber=1\nNUMBER=2\n", value("1"));
+    numberRow("first section wins, even without the key",
+              "[PHONE]\nDIAL=1\n[COM]\nCH=1\n[Phone]\nNumber=2\n", missing);
+    numberRow("key before any section", "Number=1\n[PHONE]\n", missing);
+    numberRow("line without =", "[PHONE]\nNumber\nNumber=2\n", value("2"));
+    numberRow("key in another section", "[COM]\nNumber=1\n", missing);
+    numberRow("value ends at NUL", QStringLiteral("[PHONE]\nNumber=12 ") + QChar(0) + "34\n",
+              value("12"));
+    numberRow("text after the header", "[PHONE] ; note\nNumber=1\n", value("1"));
+    numberRow("unclosed header is a key line of the section before", "[PHONE]\n[COM\nNumber=1\n",
+              value("1"));
+    numberRow("lone CR is part of the value", "[PHONE]\nNumber=1\r2\n", value("1\r2"));
+
+    // Cut to 254 bytes of code page 932, as a 255-byte read buffer holds.
+    const QString head = QStringLiteral("[PHONE]\nNumber=");
+    const QString ascii254(254, u'a');
+    const QString kanji127(127, u'表');
+    const QString kana254(254, QChar(0xFF71));
+    numberRow("254 single bytes kept", head + ascii254, ascii254);
+    numberRow("255th byte dropped", head + ascii254 + u'b', ascii254);
+    numberRow("double byte never split", head + u'a' + kanji127, u'a' + kanji127.left(126));
+    numberRow("half-width katakana count one", head + kana254 + u'x', kana254);
+    numberRow("blanks before the cut removed", head + QString(250, u'a') + "    bbb",
+              QString(250, u'a'));
+    numberRow("leading blanks do not count", head + "   " + ascii254, ascii254);
+    QTest::newRow("full-width letters fold too")
+        << "[ｐｈｏｎｅ]\nNumber=1\n"
+        << QStringLiteral("ＰＨＯＮＥ") << "Number" << value("1");
     QTest::newRow("japanese key") << "[CODE]\n日付=15\n"
-                                  << "CODE"
-                                  << "日付" << value("15");
-    QTest::newRow("blanks around everything") << " \t[ PHONE ] \r\n \tNumber \t= \t 01 23 \t \r\n"
-                                              << "PHONE"
-                                              << "Number" << value("01 23");
-    QTest::newRow("empty value") << "[PHONE]\nNumber=\nDIAL=1\n"
-                                 << "PHONE"
-                                 << "Number" << value("");
-    QTest::newRow("value with =") << "[PHONE]\nNumber=a=b\n"
-                                  << "PHONE"
-                                  << "Number" << value("a=b");
-    QTest::newRow("first key wins") << "[PHONE]\nNumber=1\nNUMBER=2\n"
-                                    << "PHONE"
-                                    << "Number" << value("1");
-    QTest::newRow("first section wins, even without the key")
-        << "[PHONE]\nDIAL=1\n[COM]\nCH=1\n[Phone]\nNumber=2\n"
-        << "PHONE"
-        << "Number" << missing;
-    QTest::newRow("key of the first section, later one ignored")
-        << "[PHONE]\nNumber=1\n[PHONE]\nNumber=2\n"
-        << "PHONE"
-        << "Number" << value("1");
-    QTest::newRow("key before any section") << "Number=1\n[PHONE]\n"
-                                            << "PHONE"
-                                            << "Number" << missing;
-    QTest::newRow("line without =") << "[PHONE]\nNumber\nNumber=2\n"
-                                    << "PHONE"
-                                    << "Number" << value("2");
-    QTest::newRow("key in another section") << "[COM]\nNumber=1\n"
-                                            << "PHONE"
-                                            << "Number" << missing;
-    QTest::newRow("value ends at NUL")
-        << QString(QStringLiteral("[PHONE]\nNumber=12 ") + QChar(0) + QStringLiteral("34\n"))
-        << "PHONE"
-        << "Number" << value("12");
-    QTest::newRow("NUL first gives empty")
-        << QString(QStringLiteral("[PHONE]\nNumber=") + QChar(0) + QStringLiteral("34\n"))
-        << "PHONE"
-        << "Number" << value("");
+                                  << QStringLiteral("CODE") << "日付" << value("15");
     QTest::newRow("header up to the last ]") << "[PH]ONE]\nNumber=1\n"
-                                             << "PH]ONE"
-                                             << "Number" << value("1");
-    QTest::newRow("text after the header") << "[PHONE] ; note\nNumber=1\n"
-                                           << "PHONE"
-                                           << "Number" << value("1");
-    QTest::newRow("unclosed header is a key line of the section before")
-        << "[PHONE]\n[COM\nNumber=1\n"
-        << "PHONE"
-        << "Number" << value("1");
-    QTest::newRow("empty file") << ""
-                                << "PHONE"
-                                << "Number" << missing;
-    QTest::newRow("lone CR is part of the value") << "[PHONE]\nNumber=1\r2\n"
-                                                  << "PHONE"
-                                                  << "Number" << value("1\r2");
+                                             << QStringLiteral("PH]ONE") << "Number" << value("1");
 }
 
 void TestProfileReader::findsValuesLikeTheWindowsProfileReader()
@@ -129,69 +87,32 @@ void TestProfileReader::findsValuesLikeTheWindowsProfileReader()
     QCOMPARE(ProfileReader(ini, wanted).text(section, key), expected);
 }
 
-void TestProfileReader::cutsValuesTo254Bytes_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
-    const QString ascii254(254, u'a');
-    const QString kanji127(127, u'表');
-    QTest::newRow("254 single bytes kept") << ascii254 << ascii254;
-    QTest::newRow("255th byte dropped") << ascii254 + u'b' << ascii254;
-    QTest::newRow("127 double bytes kept") << kanji127 << kanji127;
-    QTest::newRow("double byte never split") << u'a' + kanji127 << u'a' + kanji127.left(126);
-    QTest::newRow("half-width katakana count one")
-        << QString(254, QChar(0xFF71)) + u'x' << QString(254, QChar(0xFF71));
-    QTest::newRow("blanks before the cut removed")
-        << QString(250, u'a') + QStringLiteral("    bbb") << QString(250, u'a');
-    QTest::newRow("leading blanks do not count") << QStringLiteral("   ") + ascii254 << ascii254;
-}
-
-void TestProfileReader::cutsValuesTo254Bytes()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
-    QCOMPARE(textOf(QStringLiteral("[PHONE]\nNumber=") + value + u'\n', QStringLiteral("PHONE"),
-                    QStringLiteral("Number")),
-             expected);
-}
-
 void TestProfileReader::readsTheNumberAtTheStart_data()
 {
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("line");
     QTest::addColumn<int>("expected");
-    QTest::newRow("zero") << "0" << 0;
-    QTest::newRow("three") << "3" << 3;
-    QTest::newRow("minus one") << "-1" << -1;
-    QTest::newRow("plus sign") << "+2" << 2;
-    QTest::newRow("blanks around") << "  7  " << 7;
-    QTest::newRow("digits then text") << "12abc" << 12;
-    QTest::newRow("text") << "abc" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("sign alone") << "-" << 0;
-    QTest::newRow("blank after sign") << "- 1" << 0;
-    QTest::newRow("full-width digit is no digit") << "１" << 0;
-    QTest::newRow("int max") << "2147483647" << 2147483647;
-    QTest::newRow("int min") << "-2147483648" << int(-2147483647 - 1);
-    QTest::newRow("huge saturates") << "99999999999999999999999999" << 2147483647;
-    QTest::newRow("huge negative saturates") << "-99999999999999999999999" << int(-2147483647 - 1);
-    QTest::newRow("leading zeros") << "0003" << 3;
+    QTest::newRow("missing key gives the fallback") << "XY=1" << 42;
+    QTest::newRow("minus one") << "CH=-1" << -1;
+    QTest::newRow("plus sign") << "CH=+2" << 2;
+    QTest::newRow("blanks around") << "CH=  7  " << 7;
+    QTest::newRow("digits then text") << "CH=12abc" << 12;
+    QTest::newRow("leading zero is not octal") << "CH=010" << 10;
+    QTest::newRow("text") << "CH=abc" << 0;
+    QTest::newRow("sign alone") << "CH=-" << 0;
+    QTest::newRow("blank after sign") << "CH=- 1" << 0;
+    QTest::newRow("full-width digit is no digit") << "CH=１" << 0;
+    QTest::newRow("int min") << "CH=-2147483648" << int(-2147483647 - 1);
+    QTest::newRow("huge saturates") << "CH=99999999999999999999999999" << 2147483647;
+    QTest::newRow("huge negative saturates")
+        << "CH=-99999999999999999999999" << int(-2147483647 - 1);
 }
 
 void TestProfileReader::readsTheNumberAtTheStart()
 {
-    QFETCH(QString, value);
+    QFETCH(QString, line);
     QFETCH(int, expected);
-    const ProfileReader reader(QStringLiteral("[COM]\nCH=") + value + u'\n', Wanted);
+    const ProfileReader reader(QStringLiteral("[COM]\n") + line + u'\n', Wanted);
     QCOMPARE(reader.integer(QStringLiteral("COM"), QStringLiteral("CH"), 42), expected);
-}
-
-void TestProfileReader::givesNothingForNamesNotAskedFor()
-{
-    const ProfileReader reader(QStringLiteral("[COM]\nCH=1\nXY=2\n[OTHER]\nCH=3\n"), Wanted);
-    QCOMPARE(reader.text(QStringLiteral("COM"), QStringLiteral("XY")), std::nullopt);
-    QCOMPARE(reader.text(QStringLiteral("OTHER"), QStringLiteral("CH")), std::nullopt);
-    QCOMPARE(reader.integer(QStringLiteral("PHONE"), QStringLiteral("DIAL"), 5), 5);
-    QCOMPARE(reader.integer(QStringLiteral("com"), QStringLiteral("ch"), 5), 1);
 }
 
 void TestProfileReader::skipsHugeLinesWithoutTrouble()
