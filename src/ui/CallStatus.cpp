@@ -11,6 +11,7 @@ namespace {
 using State = LineControl::State;
 
 constexpr int SecondMs = 1000;
+constexpr int EdgeMargin = 4; // pixels
 
 // Rounded up, and never 0 while the wait still runs.
 int secondsLeft(int remainingMs)
@@ -29,6 +30,9 @@ CallStatus::CallStatus(LineControl& line, QStatusBar& bar, QObject* parent)
     m_activity->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_lineState->setObjectName(QStringLiteral("LineState"));
     m_lineState->setAccessibleName(QStringLiteral("回線の状態"));
+    // Without a size grip nothing keeps the texts off the window's edges.
+    for (QLabel* label : {m_activity, m_lineState})
+        label->setContentsMargins(EdgeMargin, 0, EdgeMargin, 0);
     bar.addWidget(m_activity, 1);
     bar.addPermanentWidget(m_lineState);
     bar.setSizeGripEnabled(false);
