@@ -10,233 +10,125 @@ Q_DECLARE_METATYPE(Limits)
 
 namespace {
 
+const Limits Member = RegistrationEntry::MemberLimits;
+const Limits Facility = RegistrationEntry::FacilityLimits;
 const QString WrongLength = QStringLiteral("長さが違います");
 const QString NotDigits = QStringLiteral("数字を入力してください");
 const QString TooLong = QStringLiteral("長すぎます");
+const QString FullList = QStringLiteral("登録できるのは64件までです。");
+const QString StartsWithStop = QStringLiteral("「Stop」で始まる名前は登録できません。");
+const Fields ValidMember{"太郎", "12345678", "0000"};
+
+// The failing field (-1: passes) and its exact message; `alreadyInList` from 0 on checks an
+// addition to a list of that many entries, -1 the entry alone.
+void failureRow(const char* name, const Fields& fields, const Limits& limits, int field,
+                const QString& message, int alreadyInList = -1)
+{
+    QTest::newRow(name) << fields << limits << field << message << alreadyInList;
+}
+
+void additionRow(const char* name, const Fields& fields, const Limits& limits, int field,
+                 const QString& message, int alreadyInList = 0)
+{
+    failureRow(qPrintable(QStringLiteral("addition: ") + name), fields, limits, field, message,
+               alreadyInList);
+}
 
 } // namespace
 
 class TestRegistrationEntry : public QObject {
     Q_OBJECT
 private slots:
-    void checkReportsTheFirstFailingField_data();
-    void checkReportsTheFirstFailingField();
-    void checkRefusesNamesTheFileCannotHold_data();
-    void checkRefusesNamesTheFileCannotHold();
-    void composeThenSplitGivesTheFieldsBack_data();
-    void composeThenSplitGivesTheFieldsBack();
-    void splitsShortLinesWithoutFailing_data();
-    void splitsShortLinesWithoutFailing();
-    void additionRefusesEntriesTheFileWouldLose_data();
-    void additionRefusesEntriesTheFileWouldLose();
+    void checksReportTheFirstFailingField_data();
+    void checksReportTheFirstFailingField();
+    void splitsByPosition_data();
+    void splitsByPosition();
 };
 
-void TestRegistrationEntry::checkReportsTheFirstFailingField_data()
+void TestRegistrationEntry::checksReportTheFirstFailingField_data()
 {
     QTest::addColumn<Fields>("fields");
     QTest::addColumn<Limits>("limits");
-    QTest::addColumn<int>("field"); // -1: passes
+    QTest::addColumn<int>("field");
     QTest::addColumn<QString>("message");
-    const Limits member = RegistrationEntry::MemberLimits;
-    const Limits facility = RegistrationEntry::FacilityLimits;
-    const QString name32 = QStringLiteral("山").repeated(32);
-
-    QTest::newRow("member ok") << Fields{"山田 太郎", "12345678", "0000"} << member << -1
-                               << QString();
-    QTest::newRow("member empty name")
-        << Fields{"", "12345678", "0000"} << member << -1 << QString();
-    QTest::newRow("member 32 kanji")
-        << Fields{name32, "12345678", "0000"} << member << -1 << QString();
-    QTest::newRow("member 33 characters")
-        << Fields{QStringLiteral("a").repeated(33), "12345678", "0000"} << member << 0 << TooLong;
-    QTest::newRow("member 7 digits")
-        << Fields{"a", "1234567", "0000"} << member << 1 << WrongLength;
-    QTest::newRow("member 9 digits")
-        << Fields{"a", "123456789", "0000"} << member << 1 << WrongLength;
-    QTest::newRow("member letter") << Fields{"a", "1234567x", "0000"} << member << 1 << NotDigits;
-    QTest::newRow("member full-width digit")
-        << Fields{"a", "１2345678", "0000"} << member << 1 << NotDigits;
-    QTest::newRow("member blank in number")
-        << Fields{"a", "1234 678", "0000"} << member << 1 << NotDigits;
-    QTest::newRow("member '/' below 0")
-        << Fields{"a", "12345678", "/000"} << member << 2 << NotDigits;
-    QTest::newRow("member ':' above 9")
-        << Fields{"a", "12345678", "000:"} << member << 2 << NotDigits;
-    QTest::newRow("member PIN empty") << Fields{"a", "12345678", ""} << member << 2 << WrongLength;
-    QTest::newRow("member name and number wrong: name only")
-        << Fields{QStringLiteral("a").repeated(40), "1", "x"} << member << 0 << TooLong;
-    QTest::newRow("member length before digits")
-        << Fields{"a", "x", "0000"} << member << 1 << WrongLength;
-    QTest::newRow("surrogate pair counts two")
-        << Fields{QStringLiteral("𠮷").repeated(16) + "a", "12345678", "0000"} << member << 0
-        << TooLong;
-
-    QTest::newRow("facility ok") << Fields{"0101", "01", "体育館 A面"} << facility << -1
-                                 << QString();
-    QTest::newRow("facility empty name") << Fields{"0101", "01", ""} << facility << -1 << QString();
-    QTest::newRow("facility both codes wrong: first only")
-        << Fields{"01", "x", ""} << facility << 0 << WrongLength;
-    QTest::newRow("facility code letter") << Fields{"01a1", "01", ""} << facility << 0 << NotDigits;
-    QTest::newRow("facility breakdown 3 digits")
-        << Fields{"0101", "011", ""} << facility << 1 << WrongLength;
-    QTest::newRow("facility name 33")
-        << Fields{"0101", "01", QStringLiteral("b").repeated(33)} << facility << 2 << TooLong;
+    QTest::addColumn<int>("alreadyInList");
+    const QString name33 = QStringLiteral("a").repeated(33);
+    const QString surrogates33 = QStringLiteral("𠮷").repeated(16) + "a";
+    failureRow("member 32 kanji", {QString(32, u'山'), "12345678", "0000"}, Member, -1, "");
+    failureRow("surrogate pair counts two", {surrogates33, "12345678", "0000"}, Member, 0, TooLong);
+    failureRow("7 digits with a letter: length first", {"a", "123456x", "0000"}, Member, 1,
+               WrongLength);
+    failureRow("member full-width digit", {"a", "１2345678", "0000"}, Member, 1, NotDigits);
+    failureRow("member ':' above 9", {"a", "1234567:", "0000"}, Member, 1, NotDigits);
+    failureRow("member '/' below 0", {"a", "12345678", "/000"}, Member, 2, NotDigits);
+    failureRow("33 characters, reported before the number", {name33, "1", "x"}, Member, 0, TooLong);
+    failureRow("emoji in member name", {"太郎😀", "12345678", "0000"}, Member, 0,
+               "文字「😀」は保存できません（シフトJISにない文字です）。");
+    failureRow("facility ok", {"0101", "01", "体育館 A面"}, Facility, -1, "");
+    failureRow("facility name 33", {"0101", "01", name33}, Facility, 2, TooLong);
+    failureRow("line break in facility name", {"0101", "01", "a\nb"}, Facility, 2,
+               "改行などの制御文字は保存できません。");
+    // An addition also refuses what the file would lose at the next load.
+    additionRow("64th entry accepted", ValidMember, Member, -1, "", 63);
+    additionRow("65th entry refused", ValidMember, Member, 0, FullList, 64);
+    additionRow("full list before field errors", {"", "1", "1"}, Member, 0, FullList, 64);
+    additionRow("field errors as check", {"", "1", "1"}, Member, 1, WrongLength);
+    additionRow("Stopper refused", {"Stopper", "12345678", "0000"}, Member, 0, StartsWithStop);
+    additionRow("blanks then Stop refused, the file drops them", {"  Stop", "12345678", "0000"},
+                Member, 0, StartsWithStop);
+    additionRow("stop in lower case accepted", {"stop", "12345678", "0000"}, Member, -1, "");
+    additionRow("Stop inside accepted", {"No Stop", "12345678", "0000"}, Member, -1, "");
+    additionRow("facility named Stop accepted", {"0101", "01", "Stop"}, Facility, -1, "");
 }
 
-void TestRegistrationEntry::checkReportsTheFirstFailingField()
+void TestRegistrationEntry::checksReportTheFirstFailingField()
 {
     QFETCH(Fields, fields);
     QFETCH(Limits, limits);
     QFETCH(int, field);
     QFETCH(QString, message);
-    const auto failure = RegistrationEntry::check(fields, limits);
-    QCOMPARE(failure.has_value(), field >= 0);
-    if (failure) {
-        QCOMPARE(failure->field, field);
-        QCOMPARE(failure->message, message);
-    }
-}
-
-void TestRegistrationEntry::checkRefusesNamesTheFileCannotHold_data()
-{
-    QTest::addColumn<Fields>("fields");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("culprit");
-    QTest::newRow("emoji in member name")
-        << Fields{"太郎😀", "12345678", "0000"} << RegistrationEntry::MemberLimits << 0 << "😀";
-    QTest::newRow("hangul in facility name")
-        << Fields{"0101", "01", "한강"} << RegistrationEntry::FacilityLimits << 2 << "한";
-    QTest::newRow("line break in member name")
-        << Fields{"a\nb", "12345678", "0000"} << RegistrationEntry::MemberLimits << 0 << "改行";
-}
-
-void TestRegistrationEntry::checkRefusesNamesTheFileCannotHold()
-{
-    QFETCH(Fields, fields);
-    QFETCH(Limits, limits);
-    QFETCH(int, field);
-    QFETCH(QString, culprit);
-    const auto failure = RegistrationEntry::check(fields, limits);
-    QVERIFY(failure);
-    QCOMPARE(failure->field, field);
-    QVERIFY2(failure->message.contains(culprit), qPrintable(failure->message));
-}
-
-void TestRegistrationEntry::composeThenSplitGivesTheFieldsBack_data()
-{
-    QTest::addColumn<Fields>("fields");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("member") << Fields{"山田 太郎", "12345678", "0123"}
-                            << RegistrationEntry::MemberLimits << "山田 太郎 12345678 0123";
-    QTest::newRow("member empty name: 14 characters")
-        << Fields{"", "12345678", "0123"} << RegistrationEntry::MemberLimits << " 12345678 0123";
-    QTest::newRow("member name of blanks and digits")
-        << Fields{" 1 2 ", "12345678", "0123"} << RegistrationEntry::MemberLimits
-        << " 1 2  12345678 0123";
-    QTest::newRow("member 32 characters")
-        << Fields{QStringLiteral("名").repeated(32), "87654321", "9999"}
-        << RegistrationEntry::MemberLimits << QStringLiteral("名").repeated(32) + " 87654321 9999";
-    QTest::newRow("facility") << Fields{"0101", "01", "テニス コート"}
-                              << RegistrationEntry::FacilityLimits << "0101 01 テニス コート";
-    QTest::newRow("facility empty name: 8 characters")
-        << Fields{"0101", "01", ""} << RegistrationEntry::FacilityLimits << "0101 01 ";
-}
-
-void TestRegistrationEntry::composeThenSplitGivesTheFieldsBack()
-{
-    QFETCH(Fields, fields);
-    QFETCH(Limits, limits);
-    QFETCH(QString, line);
-    QVERIFY(!RegistrationEntry::check(fields, limits));
-    QCOMPARE(RegistrationEntry::compose(fields), line);
-    QCOMPARE(RegistrationEntry::split(line, limits), fields);
-}
-
-// Lines the file can give back that Compose never makes. Chosen: the codes keep their
-// positions from the end (member) or the start (facility), as the field senders read
-// them; a field whose positions fall outside the line keeps what is there, or is empty.
-void TestRegistrationEntry::splitsShortLinesWithoutFailing_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<Fields>("fields");
-    const Limits member = RegistrationEntry::MemberLimits;
-    const Limits facility = RegistrationEntry::FacilityLimits;
-    QTest::newRow("member 13: empty name lost its blank")
-        << "12345678 0123" << member << Fields{"", "12345678", "0123"};
-    QTest::newRow("member 12: short number")
-        << "1234567 0123" << member << Fields{"", "1234567", "0123"};
-    QTest::newRow("member 5") << "x0123" << member << Fields{"", "", "0123"};
-    QTest::newRow("member 3") << "abc" << member << Fields{"", "", "abc"};
-    QTest::newRow("member empty") << "" << member << Fields{"", "", ""};
-    QTest::newRow("member name without codes")
-        << "山田太郎はここ" << member << Fields{"", "山田", "郎はここ"};
-    QTest::newRow("facility 7: name lost its blank")
-        << "0101 01" << facility << Fields{"0101", "01", ""};
-    QTest::newRow("facility 6") << "0101 0" << facility << Fields{"0101", "0", ""};
-    QTest::newRow("facility 3") << "010" << facility << Fields{"010", "", ""};
-    QTest::newRow("facility empty") << "" << facility << Fields{"", "", ""};
-    QTest::newRow("separators never looked at")
-        << "0101x01y名前" << facility << Fields{"0101", "01", "名前"};
-}
-
-void TestRegistrationEntry::splitsShortLinesWithoutFailing()
-{
-    QFETCH(QString, line);
-    QFETCH(Limits, limits);
-    QFETCH(Fields, fields);
-    QCOMPARE(RegistrationEntry::split(line, limits), fields);
-}
-
-void TestRegistrationEntry::additionRefusesEntriesTheFileWouldLose_data()
-{
-    QTest::addColumn<Fields>("fields");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<int>("alreadyInList");
-    QTest::addColumn<int>("field"); // -1: accepted
-    QTest::addColumn<QString>("messagePart");
-    const Limits member = RegistrationEntry::MemberLimits;
-    const Limits facility = RegistrationEntry::FacilityLimits;
-    const Fields valid{"太郎", "12345678", "0000"};
-    QTest::newRow("64th entry accepted") << valid << member << 63 << -1 << QString();
-    QTest::newRow("65th member refused") << valid << member << 64 << 0 << "64";
-    QTest::newRow("65th facility refused")
-        << Fields{"0101", "01", ""} << facility << 64 << 0 << "64";
-    QTest::newRow("full list before field errors")
-        << Fields{"", "1", "1"} << member << 64 << 0 << "64";
-    QTest::newRow("field errors as check")
-        << Fields{"", "1", "1"} << member << 0 << 1 << WrongLength;
-    QTest::newRow("Stop refused") << Fields{"Stop", "12345678", "0000"} << member << 0 << 0
-                                  << "Stop";
-    QTest::newRow("Stopper refused")
-        << Fields{"Stopper", "12345678", "0000"} << member << 0 << 0 << "Stop";
-    QTest::newRow("blanks then Stop refused: the file drops them")
-        << Fields{"  Stop", "12345678", "0000"} << member << 0 << 0 << "Stop";
-    QTest::newRow("stop in lower case accepted")
-        << Fields{"stop", "12345678", "0000"} << member << 0 << -1 << QString();
-    QTest::newRow("Sto accepted") << Fields{"Sto", "12345678", "0000"} << member << 0 << -1
-                                  << QString();
-    QTest::newRow("Stop inside accepted")
-        << Fields{"No Stop", "12345678", "0000"} << member << 0 << -1 << QString();
-    QTest::newRow("facility named Stop accepted")
-        << Fields{"0101", "01", "Stop"} << facility << 0 << -1 << QString();
-}
-
-void TestRegistrationEntry::additionRefusesEntriesTheFileWouldLose()
-{
-    QFETCH(Fields, fields);
-    QFETCH(Limits, limits);
     QFETCH(int, alreadyInList);
-    QFETCH(int, field);
-    QFETCH(QString, messagePart);
-    const auto failure = RegistrationEntry::checkAddition(fields, limits, alreadyInList);
-    QCOMPARE(failure.has_value(), field >= 0);
-    if (failure) {
-        QCOMPARE(failure->field, field);
-        QVERIFY2(failure->message.contains(messagePart), qPrintable(failure->message));
-    }
+    const auto failure = alreadyInList < 0
+                             ? RegistrationEntry::check(fields, limits)
+                             : RegistrationEntry::checkAddition(fields, limits, alreadyInList);
+    QCOMPARE(failure ? failure->field : -1, field);
+    QCOMPARE(failure ? failure->message : QString(), message);
+}
+
+// Lines compose() makes split back into their fields. Lines the file can give back that
+// compose() never makes: the codes keep their positions from the end (member) or the start
+// (facility), as the field senders read them; a field whose positions fall outside the line
+// keeps what is there, or is empty.
+void TestRegistrationEntry::splitsByPosition_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<Limits>("limits");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<bool>("composed");
+    const auto row = [](const char* name, const QString& line, const Limits& limits,
+                        const Fields& fields, bool composed) {
+        QTest::newRow(name) << line << limits << fields << composed;
+    };
+    row("member", "山田 太郎 12345678 0123", Member, {"山田 太郎", "12345678", "0123"}, true);
+    row("member empty name: 14", " 12345678 0123", Member, {"", "12345678", "0123"}, true);
+    row("member name of blanks, digits", " 1 2  12345678 0123", Member,
+        {" 1 2 ", "12345678", "0123"}, true);
+    row("facility empty name: 8", "0101 01 ", Facility, {"0101", "01", ""}, true);
+    row("member 13: name lost its blank", "12345678 0123", Member, {"", "12345678", "0123"}, false);
+    row("member 3", "abc", Member, {"", "", "abc"}, false);
+    row("facility 7: name lost its blank", "0101 01", Facility, {"0101", "01", ""}, false);
+    row("separators never looked at", "0101x01y名前", Facility, {"0101", "01", "名前"}, false);
+}
+
+void TestRegistrationEntry::splitsByPosition()
+{
+    QFETCH(QString, line);
+    QFETCH(Limits, limits);
+    QFETCH(Fields, fields);
+    QFETCH(bool, composed);
+    QCOMPARE(RegistrationEntry::split(line, limits), fields);
+    if (composed)
+        QCOMPARE(RegistrationEntry::compose(fields), line);
 }
 
 QTEST_APPLESS_MAIN(TestRegistrationEntry)
