@@ -26,63 +26,39 @@ void feedLater(FakeModemDevice& device, const Chunks& chunks)
     }
 }
 
+// A channel on an in-memory modem.
+struct Modem {
+    FakeModemDevice device;
+    CommandChannel channel{&device};
+};
+
 } // namespace
 
 class TestCommandChannel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sendTonesWritesOneExactLine_data();
-    void sendTonesWritesOneExactLine();
-    void sendTonesDiscardsEarlierReplies();
+    void sendTonesWritesOneLineAfterDiscardingEarlierReplies();
     void waitOkEndsOnlyOnOk_data();
     void waitOkEndsOnlyOnOk();
     void waitsNeverEndEarly_data();
     void waitsNeverEndEarly();
     void pauseLeavesRepliesForTheNextWait();
-    void nonPositivePauseReturnsAtOnce_data();
     void nonPositivePauseReturnsAtOnce();
-    void abortEndsTheRunningWait_data();
-    void abortEndsTheRunningWait();
-    void abortedOuterWaitLeavesRepliesToTheNestedOne();
-    void vanishingDeviceEndsTheWaitAndIsReportedOnce();
-    void failedWriteClosesTheDeviceAndIsReportedOnce();
+    void abortEndsTheWaitAndLeavesRepliesToANestedOne();
+    void deviceFailureIsReportedOnce_data();
+    void deviceFailureIsReportedOnce();
     void traceLogsCommandsOnlyWhenSwitchedOn();
 };
 
-void TestCommandChannel::sendTonesWritesOneExactLine_data()
+void TestCommandChannel::sendTonesWritesOneLineAfterDiscardingEarlierReplies()
 {
-    QTest::addColumn<QString>("tones");
-    QTest::addColumn<QByteArray>("line");
+    Modem m;
+    m.channel.setReplyTimeoutMs(shortTimeoutMs);
+    m.device.feed("\r\nOK\r\n"); // late answer to an earlier command
 
-    QTest::newRow("empty") << QString() << QByteArray("ATDT;\r\n");
-    QTest::newRow("star and hash") << QStringLiteral("0*#") << QByteArray("ATDT0*#;\r\n");
-    QTest::newRow("registration number")
-        << QStringLiteral("12345678") << QByteArray("ATDT12345678;\r\n");
-    QTest::newRow("whole alphabet")
-        << QStringLiteral("0123456789*#-") << QByteArray("ATDT0123456789*#-;\r\n");
-}
+    QCOMPARE(m.channel.sendTones(QStringLiteral("0*#")).outcome, Outcome::TimedOut);
 
-void TestCommandChannel::sendTonesWritesOneExactLine()
-{
-    QFETCH(QString, tones);
-    QFETCH(QByteArray, line);
-    FakeModemDevice device;
-    device.setAutoReply(FakeModemDevice::okReply());
-    CommandChannel channel(&device);
-
-    QCOMPARE(channel.sendTones(tones).outcome, Outcome::Ok);
-
-    QCOMPARE(device.writes(), Chunks{line});
-}
-
-void TestCommandChannel::sendTonesDiscardsEarlierReplies()
-{
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    channel.setReplyTimeoutMs(shortTimeoutMs);
-    device.feed("\r\nOK\r\n"); // late answer to an earlier command
-
-    QCOMPARE(channel.sendTones(QStringLiteral("1")).outcome, Outcome::TimedOut);
+    QCOMPARE(m.device.writes(), Chunks{"ATDT0*#;\r\n"});
 }
 
 void TestCommandChannel::waitOkEndsOnlyOnOk_data()
@@ -92,17 +68,10 @@ void TestCommandChannel::waitOkEndsOnlyOnOk_data()
     QTest::addColumn<QString>("modemAnswer");
 
     QTest::newRow("OK") << Chunks{"\r\nOK\r\n"} << Outcome::Ok << QString();
-    QTest::newRow("echo, then OK") << Chunks{"ATDT1;\r", "\r\nOK\r\n"} << Outcome::Ok << QString();
-    QTest::newRow("OK split over reads")
-        << Chunks{"\r\nO", "K\r", "\n"} << Outcome::Ok << QString();
-    QTest::newRow("lower-case ok") << Chunks{"\r\nok\r\n"} << Outcome::TimedOut << QString();
-    QTest::newRow("OKAY") << Chunks{"\r\nOKAY\r\n"} << Outcome::TimedOut << QString();
-    QTest::newRow("OK without line end") << Chunks{"\r\nOK"} << Outcome::TimedOut << QString();
+    QTest::newRow("echo, then OK split over reads")
+        << Chunks{"ATDT1;\r", "\r\nO", "K\r", "\n"} << Outcome::Ok << QString();
     QTest::newRow("NO DIALTONE") << Chunks{"\r\nNO DIALTONE\r\n"} << Outcome::TimedOut
                                  << QStringLiteral("NO DIALTONE");
-    QTest::newRow("numeric BUSY") << Chunks{"7\r"} << Outcome::TimedOut << QStringLiteral("BUSY");
-    QTest::newRow("garbage") << Chunks{QByteArray(70000, '\xa5'), "\x00\x01"} << Outcome::TimedOut
-                             << QString();
     QTest::newRow("ERROR, then OK")
         << Chunks{"\r\nERROR\r\n", "\r\nOK\r\n"} << Outcome::Ok << QStringLiteral("ERROR");
 }
@@ -110,16 +79,13 @@ void TestCommandChannel::waitOkEndsOnlyOnOk_data()
 void TestCommandChannel::waitOkEndsOnlyOnOk()
 {
     QFETCH(Chunks, chunks);
-    QFETCH(Outcome, outcome);
-    QFETCH(QString, modemAnswer);
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    feedLater(device, chunks);
+    Modem m;
+    feedLater(m.device, chunks);
 
-    const CommandChannel::Reply reply = channel.waitOk(shortTimeoutMs);
+    const CommandChannel::Reply reply = m.channel.waitOk(shortTimeoutMs);
 
-    QCOMPARE(reply.outcome, outcome);
-    QCOMPARE(reply.modemAnswer, modemAnswer);
+    QTEST(reply.outcome, "outcome");
+    QTEST(reply.modemAnswer, "modemAnswer");
 }
 
 void TestCommandChannel::waitsNeverEndEarly_data()
@@ -127,7 +93,7 @@ void TestCommandChannel::waitsNeverEndEarly_data()
     QTest::addColumn<bool>("forReply");
     QTest::addColumn<int>("lengthMs");
 
-    for (const int ms : {1, 50, 120, 200}) {
+    for (const int ms : {1, 120}) {
         QTest::addRow("reply %d ms", ms) << true << ms;
         QTest::addRow("pause %d ms", ms) << false << ms;
     }
@@ -137,17 +103,16 @@ void TestCommandChannel::waitsNeverEndEarly()
 {
     QFETCH(bool, forReply);
     QFETCH(int, lengthMs);
-    FakeModemDevice device;
-    CommandChannel channel(&device);
+    Modem m;
     // Replies that end nothing keep waking the wait up.
     QTimer noise;
-    connect(&noise, &QTimer::timeout, &device, [&device] { device.feed("\r\nBUSY\r\n"); });
+    connect(&noise, &QTimer::timeout, &m.device, [&m] { m.device.feed("\r\nBUSY\r\n"); });
     noise.start(7);
 
     QElapsedTimer clock;
     clock.start();
     const Outcome outcome =
-        forReply ? channel.waitOk(lengthMs).outcome : channel.waitMilliseconds(lengthMs);
+        forReply ? m.channel.waitOk(lengthMs).outcome : m.channel.waitMilliseconds(lengthMs);
     const qint64 elapsedNs = clock.nsecsElapsed();
 
     QCOMPARE(outcome, forReply ? Outcome::TimedOut : Outcome::Ok);
@@ -158,121 +123,89 @@ void TestCommandChannel::waitsNeverEndEarly()
 
 void TestCommandChannel::pauseLeavesRepliesForTheNextWait()
 {
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    feedLater(device, {"\r\nOK\r\n"});
+    Modem m;
+    feedLater(m.device, {"\r\nOK\r\n"});
     QElapsedTimer clock;
     clock.start();
 
-    QCOMPARE(channel.waitMilliseconds(100), Outcome::Ok);
+    QCOMPARE(m.channel.waitMilliseconds(100), Outcome::Ok);
     QVERIFY(clock.elapsed() >= 100);
     clock.restart();
-    QCOMPARE(channel.waitOk(1000).outcome, Outcome::Ok);
+    QCOMPARE(m.channel.waitOk(1000).outcome, Outcome::Ok);
     QVERIFY(clock.elapsed() < 100);
-}
-
-void TestCommandChannel::nonPositivePauseReturnsAtOnce_data()
-{
-    QTest::addColumn<int>("seconds");
-    QTest::newRow("zero") << 0;
-    QTest::newRow("negative") << -3;
 }
 
 void TestCommandChannel::nonPositivePauseReturnsAtOnce()
 {
-    QFETCH(int, seconds);
-    FakeModemDevice device;
-    CommandChannel channel(&device);
+    Modem m;
     bool eventRan = false;
-    QTimer::singleShot(0, &device, [&eventRan] { eventRan = true; });
+    QTimer::singleShot(0, &m.device, [&eventRan] { eventRan = true; });
 
-    QCOMPARE(channel.waitSeconds(seconds), Outcome::Ok);
+    QCOMPARE(m.channel.waitSeconds(0), Outcome::Ok);
+    QCOMPARE(m.channel.waitSeconds(-3), Outcome::Ok);
 
     QVERIFY(!eventRan);
 }
 
-void TestCommandChannel::abortEndsTheRunningWait_data()
+void TestCommandChannel::abortEndsTheWaitAndLeavesRepliesToANestedOne()
 {
-    QTest::addColumn<bool>("forReply");
-    QTest::newRow("wait for OK") << true;
-    QTest::newRow("pause") << false;
-}
-
-void TestCommandChannel::abortEndsTheRunningWait()
-{
-    QFETCH(bool, forReply);
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QTimer::singleShot(20, &channel, [&channel] { channel.abort(); });
+    Modem m;
+    Outcome nested = Outcome::TimedOut;
+    QTimer::singleShot(20, &m.channel, [&] {
+        m.channel.abort();
+        feedLater(m.device, {"\r\nO", "K\r\n"});
+        nested = m.channel.waitOk(2000).outcome;
+    });
     QElapsedTimer clock;
     clock.start();
 
-    const Outcome outcome =
-        forReply ? channel.waitOk(5000).outcome : channel.waitMilliseconds(5000);
+    QCOMPARE(m.channel.waitOk(5000).outcome, Outcome::Aborted);
 
-    QCOMPARE(outcome, Outcome::Aborted);
     QVERIFY(clock.elapsed() < 2000);
-    QVERIFY(!channel.isWaiting());
-}
-
-void TestCommandChannel::abortedOuterWaitLeavesRepliesToTheNestedOne()
-{
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    Outcome nested = Outcome::TimedOut;
-    QTimer::singleShot(20, &channel, [&] {
-        channel.abort();
-        feedLater(device, {"\r\nO", "K\r\n"});
-        nested = channel.waitOk(2000).outcome;
-    });
-
-    QCOMPARE(channel.waitOk(5000).outcome, Outcome::Aborted);
     QCOMPARE(nested, Outcome::Ok);
+    QVERIFY(!m.channel.isWaiting());
 }
 
-void TestCommandChannel::vanishingDeviceEndsTheWaitAndIsReportedOnce()
+void TestCommandChannel::deviceFailureIsReportedOnce_data()
 {
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
-    QTimer::singleShot(20, &device, [&device] { device.vanish(QStringLiteral("unplugged")); });
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("unplugged during a wait") << true;
+    QTest::newRow("write refused") << false;
+}
 
-    QCOMPARE(channel.waitOk(5000).outcome, Outcome::DeviceFailed);
-    QCOMPARE(channel.waitMilliseconds(100), Outcome::DeviceFailed);
-    QVERIFY(!channel.writeCommandLine("ATH0\r"));
+void TestCommandChannel::deviceFailureIsReportedOnce()
+{
+    QFETCH(bool, unplugged);
+    Modem m;
+    QSignalSpy failed(&m.channel, &CommandChannel::deviceFailed);
+    const QString reason = QStringLiteral("Input/output error");
 
+    if (unplugged) {
+        QTimer::singleShot(20, &m.device, [&] { m.device.vanish(reason); });
+        QCOMPARE(m.channel.waitOk(5000).outcome, Outcome::DeviceFailed);
+    } else {
+        m.device.failWrites(reason);
+    }
+
+    QVERIFY(!m.channel.writeCommandLine("ATH0\r"));
+    QCOMPARE(m.channel.waitMilliseconds(100), Outcome::DeviceFailed);
+    QVERIFY(!m.device.isOpen());
+    QVERIFY(m.device.writes().isEmpty());
     QTRY_COMPARE(failed.size(), 1);
-    QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("unplugged"));
+    QCOMPARE(failed.at(0).at(0).toString(), reason);
     QTest::qWait(20);
     QCOMPARE(failed.size(), 1);
-    QVERIFY(device.writes().isEmpty());
-}
-
-void TestCommandChannel::failedWriteClosesTheDeviceAndIsReportedOnce()
-{
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
-    device.failWrites(QStringLiteral("write error"));
-
-    QCOMPARE(channel.sendTones(QStringLiteral("1")).outcome, Outcome::DeviceFailed);
-    QCOMPARE(channel.sendTones(QStringLiteral("2")).outcome, Outcome::DeviceFailed);
-
-    QVERIFY(!device.isOpen());
-    QTRY_COMPARE(failed.size(), 1);
-    QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("write error"));
 }
 
 void TestCommandChannel::traceLogsCommandsOnlyWhenSwitchedOn()
 {
+    Modem m;
     QVERIFY(!lcModem().isDebugEnabled()); // tone strings hold PINs: silent by default
 
     QLoggingCategory::setFilterRules(QStringLiteral("tarvik.modem.debug=true"));
-    FakeModemDevice device;
-    CommandChannel channel(&device);
     QTest::ignoreMessage(QtDebugMsg,
                          QRegularExpression(QStringLiteral("^\\[\\d+\\.\\d{3}\\] ATH1$")));
-    channel.writeCommandLine("ATH1\r");
+    m.channel.writeCommandLine("ATH1\r");
     QLoggingCategory::setFilterRules(QString());
 }
 

@@ -21,16 +21,10 @@ void TestReplyScanner::recognisesReplies_data()
     const QString none;
     QTest::newRow("verbose OK") << Chunks{"\r\nOK\r\n"} << true << none;
     QTest::newRow("OK after the echo") << Chunks{"ATDT1;\r\r\nOK\r\n"} << true << none;
-    QTest::newRow("OK with nothing before") << Chunks{"OK\r\n"} << true << none;
-    QTest::newRow("split after O") << Chunks{"\r\nO", "K\r\n"} << true << none;
-    QTest::newRow("split between CR and LF") << Chunks{"\r\nOK\r", "\n"} << true << none;
     QTest::newRow("one byte per read") << Chunks{"\r", "\n", "O", "K", "\r", "\n"} << true << none;
-    QTest::newRow("empty reads around OK") << Chunks{"", "OK", "", "\r\n", ""} << true << none;
     QTest::newRow("lower-case ok") << Chunks{"\r\nok\r\n"} << false << none;
     QTest::newRow("look-alike OKAY") << Chunks{"\r\nOKAY\r\n"} << false << none;
     QTest::newRow("OK without line end") << Chunks{"\r\nOK"} << false << none;
-    QTest::newRow("OK with LF only") << Chunks{"OK\n"} << false << none;
-    QTest::newRow("OK with CR only") << Chunks{"OK\r"} << false << none;
     QTest::newRow("OK LF CR") << Chunks{"OK\n\r"} << false << none;
     QTest::newRow("numeric OK") << Chunks{"0\r"} << false << none;
     QTest::newRow("ERROR") << Chunks{"\r\nERROR\r\n"} << false << "ERROR";
@@ -43,7 +37,6 @@ void TestReplyScanner::recognisesReplies_data()
     QTest::newRow("numeric 6") << Chunks{"6\r"} << false << "NO DIALTONE";
     QTest::newRow("numeric 7") << Chunks{"7\r"} << false << "BUSY";
     QTest::newRow("numeric 8") << Chunks{"8\r"} << false << "NO ANSWER";
-    QTest::newRow("numeric 5 is no failure") << Chunks{"5\r"} << false << none;
     QTest::newRow("CONNECT with speed")
         << Chunks{"\r\nCONNECT 9600\r\n"} << false << "CONNECT 9600";
     QTest::newRow("result split across reads")
@@ -56,8 +49,6 @@ void TestReplyScanner::recognisesReplies_data()
         << Chunks{"BUSY\r\nNO CARRIER\r\n"} << false << "NO CARRIER";
     QTest::newRow("overlong line ending like a result")
         << Chunks{QByteArray(ReplyScanner::maxLineLength, 'x'), "ERROR\r\n"} << false << none;
-    QTest::newRow("OK after a megabyte of garbage")
-        << Chunks{QByteArray(1 << 20, 'Z'), "O", "K\r\n"} << true << none;
 }
 
 void TestReplyScanner::recognisesReplies()
