@@ -23,21 +23,7 @@ constexpr int ReplyTimeoutMs = 300;
 constexpr int PauseMs = 60;
 
 // What the test does once the line is in the state the step needs.
-enum class Step {
-    Hook,
-    Dial,
-    Service,
-    KeyStar,
-    Yes,
-    No,
-    Member,
-    Facility,
-    Date,
-    TimeSlot,
-    FreeString,
-    UnnamedTones,
-    HangUp,
-};
+enum class Step { Hook, Dial, Service, Member, UnnamedTones, HangUp };
 
 // How a wait is cut short, from inside it.
 enum class Interruption { None, HangUp, Unplug, DestroyStatus };
@@ -69,6 +55,7 @@ private Q_SLOTS:
     void lineFailures();
     void stepTexts_data();
     void stepTexts();
+    void refusedClickKeepsTheRunningStep();
     void modemAnswers_data();
     void modemAnswers();
     void countdown_data();
@@ -155,22 +142,8 @@ void TestCallStatus::perform(Step step)
         return m_line->dial(LineControl::DialMode::Pulse, QStringLiteral("0451234567"));
     case Step::Service:
         return m_senders->sendService(QStringLiteral("002 抽選申込み"));
-    case Step::KeyStar:
-        return m_senders->sendKey(10);
-    case Step::Yes:
-        return m_senders->sendAnswer(true);
-    case Step::No:
-        return m_senders->sendAnswer(false);
     case Step::Member:
         return m_senders->sendMember(QStringLiteral("山田太郎 12345678 1234"));
-    case Step::Facility:
-        return m_senders->sendFacility(QStringLiteral("0101 01 体育館"));
-    case Step::Date:
-        return m_senders->sendField(QStringLiteral("日付"), QStringLiteral("15"));
-    case Step::TimeSlot:
-        return m_senders->sendTimeSlot(QStringLiteral("02"));
-    case Step::FreeString:
-        return m_senders->sendFreeString(QStringLiteral("12#"));
     case Step::UnnamedTones:
         m_line->sendTones(QStringLiteral("5"));
         return;
@@ -244,18 +217,9 @@ void TestCallStatus::stepTexts_data()
                                          "ダイヤル中、モデムの応答待ち… 1秒",
                                          "ダイヤルしました（OK）"};
     QTest::newRow("service") << Step::Service << sent("サービス番号");
-    QTest::newRow("key *") << Step::KeyStar << sent("キー「*」");
-    QTest::newRow("yes") << Step::Yes << sent("「はい」の答え");
-    QTest::newRow("no") << Step::No << sent("「いいえ」の答え");
     QTest::newRow("number and PIN")
         << Step::Member
         << sent("登録番号") + QStringList{"暗証番号の送信まで待機 1秒…"} + sent("暗証番号");
-    QTest::newRow("facility and breakdown")
-        << Step::Facility
-        << sent("施設コード") + QStringList{"内訳コードの送信まで待機 1秒…"} + sent("内訳コード");
-    QTest::newRow("date") << Step::Date << sent("日付");
-    QTest::newRow("time slot") << Step::TimeSlot << sent("時間帯");
-    QTest::newRow("free string") << Step::FreeString << sent("入力したトーン");
     QTest::newRow("tones of no named step") << Step::UnnamedTones << sent("トーン");
     QTest::newRow("hang-up") << Step::HangUp
                              << QStringList{"回線を切断中、モデムの応答待ち… 1秒",
@@ -273,6 +237,18 @@ void TestCallStatus::stepTexts()
     }
     perform(step);
     QTEST(activityTexts(), "expected");
+}
+
+void TestCallStatus::refusedClickKeepsTheRunningStep()
+{
+    bringCallUp();
+    m_opener.device()->clearWritten();
+    // Clicked during the pause between number and PIN: refused, and names nothing.
+    QTimer::singleShot(PauseMs / 2, this,
+                       [this] { m_senders->sendService(QStringLiteral("002 抽選申込み")); });
+    perform(Step::Member);
+    QCOMPARE(activityTexts().last(), QStringLiteral("暗証番号を送信しました（OK）"));
+    QCOMPARE(m_opener.device()->writes().size(), 2);
 }
 
 void TestCallStatus::modemAnswers_data()

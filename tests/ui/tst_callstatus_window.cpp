@@ -157,18 +157,12 @@ void TestCallStatusWindow::buttonsNameTheirStep_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("Service") << "Command3"
                              << "サービス番号を送信しました（OK）";
-    QTest::newRow("Yes") << "Command4_0"
-                         << "「はい」の答えを送信しました（OK）";
     QTest::newRow("次予約") << "Command4_3"
                             << "「はい」の答えを送信しました（OK）";
     QTest::newRow("他ｻｰﾋﾞｽ") << "Command5_3"
                              << "「いいえ」の答えを送信しました（OK）";
-    QTest::newRow("番号・暗証") << "Command6"
-                                << "暗証番号を送信しました（OK）";
     QTest::newRow("施設・内訳") << "Command7"
                                 << "内訳コードを送信しました（OK）";
-    QTest::newRow("利用条件") << "Command9_0"
-                              << "利用条件を送信しました（OK）";
     QTest::newRow("利用目的") << "Command9_1"
                               << "利用目的を送信しました（OK）";
     QTest::newRow("日付") << "Command12"
@@ -197,7 +191,6 @@ void TestCallStatusWindow::memberPairShowsNoDigits_data()
     QTest::addColumn<int>("timeoutBoxes");
     QTest::newRow("answered") << FakeModemDevice::okReply() << "（OK）" << 0;
     QTest::newRow("silent modem") << QByteArray() << "（応答がありません）" << 2;
-    QTest::newRow("modem refuses") << QByteArray("\r\nERROR\r\n") << "（モデムの応答: ERROR）" << 2;
 }
 
 void TestCallStatusWindow::memberPairShowsNoDigits()
