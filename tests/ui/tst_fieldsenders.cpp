@@ -11,11 +11,17 @@
 using Answer = MessageBoxes::Answer;
 
 namespace {
-constexpr int ReplyTimeoutMs = 300;
+
 constexpr int PairPauseMs = 150;
-const QString DigitsOnly = QStringLiteral("番号のみ指定してください");
-const QString ToneCharacters = QStringLiteral("番号か*#-のどれかを指定してください");
+const QString DigitsOnly = QStringLiteral("送信文字列エラー: 番号のみ指定してください");
+const QString ToneCharacters =
+    QStringLiteral("送信文字列エラー: 番号か*#-のどれかを指定してください");
+
+enum class Sender { Digits, FreeString, Member, Facility };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Sender)
 
 class TestFieldSenders : public QObject {
     Q_OBJECT
@@ -24,26 +30,17 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void memberTones_data();
-    void memberTones();
-    void facilityTones_data();
-    void facilityTones();
-
-    void digitFields_data();
-    void digitFields();
-    void freeString_data();
-    void freeString();
-    void freeStringWhileTheLineIsDown();
+    void splitsTheSelectedLine_data();
+    void splitsTheSelectedLine();
+    void sendsOrRefuses_data();
+    void sendsOrRefuses();
     void pairPausesBetweenItsHalves();
-    void refusedFirstHalfStillSendsTheSecond();
-    void nothingSelectedSendsNothing_data();
-    void nothingSelectedSendsNothing();
     void sendDuringAnotherWaitIsIgnored();
 
 private:
     void bringCallUp();
-    QByteArray written() const { return m_opener.device()->written(); }
-    QStringList boxTexts() const;
+    QByteArray written() const;
+    QStringList boxes() const;
 
     FakePortOpener m_opener;
     ScriptedMessageBoxes m_boxes;
@@ -54,10 +51,11 @@ private:
 void TestFieldSenders::init()
 {
     m_boxes.reset();
+    m_opener = FakePortOpener();
     m_opener.setAutoReply(FakeModemDevice::okReply());
     m_line = std::make_unique<LineControl>(m_opener);
     LineControl::Timing timing;
-    timing.replyTimeoutMs = ReplyTimeoutMs;
+    timing.replyTimeoutMs = 300;
     timing.dialPauseMs = 10;
     timing.pairPauseMs = PairPauseMs;
     timing.exitReplyTimeoutMs = 100;
@@ -80,133 +78,111 @@ void TestFieldSenders::bringCallUp()
     m_opener.device()->clearWritten();
 }
 
-QStringList TestFieldSenders::boxTexts() const
+QByteArray TestFieldSenders::written() const
 {
-    QStringList texts;
-    for (const ScriptedMessageBoxes::Shown& shown : m_boxes.shown())
-        texts << shown.text;
-    return texts;
+    return m_opener.device() ? m_opener.device()->written() : QByteArray();
 }
 
-void TestFieldSenders::memberTones_data()
+QStringList TestFieldSenders::boxes() const
 {
+    QStringList shown;
+    for (const ScriptedMessageBoxes::Shown& box : m_boxes.shown())
+        shown << box.title + QStringLiteral(": ") + box.text;
+    return shown;
+}
+
+// Members: the first 8 and the last 4 of the last 13 characters; facilities: the first 4 and
+// the last 2 of the first 7. Lines shorter than that overlap or come out short.
+void TestFieldSenders::splitsTheSelectedLine_data()
+{
+    QTest::addColumn<bool>("member");
     QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("pin");
-    QTest::newRow("usual") << "山田太郎 12345678 1234"
-                           << "12345678"
-                           << "1234";
-    QTest::newRow("name never sent") << "とても長い名前の会員さんです 87654321 0000"
-                                     << "87654321"
-                                     << "0000";
-    QTest::newRow("empty name") << " 12345678 1234"
-                                << "12345678"
-                                << "1234";
-    QTest::newRow("12 overlap") << "123456789012"
-                                << "12345678"
-                                << "9012";
-    QTest::newRow("short overlap") << "12345"
-                                   << "12345"
-                                   << "2345";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    const auto row = [](const char* name, bool member, const QString& entry, const QString& first,
+                        const QString& second) {
+        QTest::newRow(name) << member << entry << first << second;
+    };
+    row("member of 12, overlapping", true, "123456789012", "12345678", "9012");
+    row("member of 5", true, "12345", "12345", "2345");
+    row("facility of 5", false, "01020", "0102", "20");
 }
 
-void TestFieldSenders::memberTones()
+void TestFieldSenders::splitsTheSelectedLine()
 {
+    QFETCH(bool, member);
     QFETCH(QString, entry);
-    const FieldSenders::TonePair tones = FieldSenders::memberTones(entry);
-    QTEST(tones.first, "number");
-    QTEST(tones.second, "pin");
+    const FieldSenders::TonePair tones =
+        member ? FieldSenders::memberTones(entry) : FieldSenders::facilityTones(entry);
+    QTEST(tones.first, "first");
+    QTEST(tones.second, "second");
 }
 
-void TestFieldSenders::facilityTones_data()
+// What goes out, and the boxes shown instead. A null text of a list: nothing selected.
+void TestFieldSenders::sendsOrRefuses_data()
 {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("facility");
-    QTest::addColumn<QString>("breakdown");
-    QTest::newRow("usual") << "0101 01 体育館"
-                           << "0101"
-                           << "01";
-    QTest::newRow("exactly 7") << "0102 03"
-                               << "0102"
-                               << "03";
-    QTest::newRow("short") << "01020"
-                           << "0102"
-                           << "20";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
-}
-
-void TestFieldSenders::facilityTones()
-{
-    QFETCH(QString, entry);
-    const FieldSenders::TonePair tones = FieldSenders::facilityTones(entry);
-    QTEST(tones.first, "facility");
-    QTEST(tones.second, "breakdown");
-}
-
-void TestFieldSenders::digitFields_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("digits") << "0123456789" << QByteArray("ATDT0123456789;\r\n");
-    QTest::newRow("empty is sent empty") << "" << QByteArray("ATDT;\r\n");
-    QTest::newRow("hyphen") << "12-34" << QByteArray();
-    QTest::newRow("star and hash") << "*#" << QByteArray();
-    QTest::newRow("two letters, one box") << "1a2b" << QByteArray();
-    QTest::newRow("full-width digit") << "１２" << QByteArray();
-    QTest::newRow("comma") << "1,2" << QByteArray();
-}
-
-void TestFieldSenders::digitFields()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, sent);
-    bringCallUp();
-    if (sent.isEmpty())
-        m_boxes.answerNext(Answer::Ok);
-    m_senders->checkDigits(text);
-    QCOMPARE(written(), sent);
-    QCOMPARE(boxTexts(), sent.isEmpty() ? QStringList{DigitsOnly} : QStringList());
-    if (sent.isEmpty())
-        QCOMPARE(m_boxes.shown().first().title, QStringLiteral("送信文字列エラー"));
-}
-
-void TestFieldSenders::freeString_data()
-{
+    QTest::addColumn<Sender>("sender");
+    QTest::addColumn<bool>("lineUp");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("tone keys") << "0-1*2#" << QByteArray("ATDT0-1*2#;\r\n") << QStringList();
-    QTest::newRow("empty does nothing") << "" << QByteArray() << QStringList();
-    QTest::newRow("blank") << "12 3" << QByteArray() << QStringList{ToneCharacters};
-    QTest::newRow("comma") << "1,2" << QByteArray() << QStringList{ToneCharacters};
+    const auto row = [](const char* name, Sender sender, const QString& text,
+                        const QByteArray& sent, const QStringList& boxes, bool lineUp = true) {
+        QTest::newRow(name) << sender << lineUp << text << sent << boxes;
+    };
+    row("digits", Sender::Digits, "0123456789", "ATDT0123456789;\r\n", {});
+    row("digits, empty is sent empty", Sender::Digits, "", "ATDT;\r\n", {});
+    row("digits, tone keys", Sender::Digits, "*#-", {}, {DigitsOnly});
+    row("digits, two letters, one box", Sender::Digits, "1a2b", {}, {DigitsOnly});
+    row("free string", Sender::FreeString, "0-1*2#", "ATDT0-1*2#;\r\n", {});
+    row("free string, empty does nothing", Sender::FreeString, "", {}, {});
+    row("free string, a comma would pause the modem", Sender::FreeString, "1,2", {},
+        {ToneCharacters});
+    row("free string, port closed", Sender::FreeString, "123", {},
+        {"送信できません: 回線がつながっていません。\r\n"
+         "「Hook」と「Dial」で電話をかけてから送信してください。"},
+        false);
+    row("free string, empty, port closed", Sender::FreeString, "", {}, {}, false);
+    row("member, refused number, PIN still sent", Sender::Member, "山田 1234-678 1234",
+        "ATDT1234;\r\n", {DigitsOnly});
+    row("member, none selected", Sender::Member, QString(), {},
+        {"送信できません: メンバーが選ばれていません。\r\n"
+         "「登録」メニューの「ID番号」でメンバーを登録し、一覧から選んでください。"});
+    row("facility", Sender::Facility, "0101 01 体育館", "ATDT0101;\r\nATDT01;\r\n", {});
+    row("facility, none selected", Sender::Facility, QString(), {},
+        {"送信できません: 施設が選ばれていません。\r\n"
+         "「登録」メニューの「施設」で施設を登録し、一覧から選んでください。"});
 }
 
-void TestFieldSenders::freeString()
+void TestFieldSenders::sendsOrRefuses()
 {
+    QFETCH(Sender, sender);
+    QFETCH(bool, lineUp);
     QFETCH(QString, text);
-    QFETCH(QByteArray, sent);
     QFETCH(QStringList, boxes);
-    bringCallUp();
+    if (lineUp)
+        bringCallUp();
     for (int i = 0; i < boxes.size(); ++i)
         m_boxes.answerNext(Answer::Ok);
-    m_senders->sendFreeString(text);
-    QCOMPARE(written(), sent);
-    QCOMPARE(boxTexts(), boxes);
-}
-
-void TestFieldSenders::freeStringWhileTheLineIsDown()
-{
-    m_boxes.answerNext(Answer::Ok);
-    m_senders->sendFreeString(QStringLiteral("123"));
-    QCOMPARE(m_boxes.shown().size(), 1);
-    QCOMPARE(m_boxes.shown().first().title, QStringLiteral("送信できません"));
-    QVERIFY(m_boxes.shown().first().text.contains(QStringLiteral("回線がつながっていません")));
-    QVERIFY(!m_opener.device()); // nothing was even opened
+    const std::optional<QString> selected =
+        text.isNull() ? std::nullopt : std::optional<QString>(text);
+    switch (sender) {
+    case Sender::Digits:
+        m_senders->checkDigits(text);
+        break;
+    case Sender::FreeString:
+        m_senders->sendFreeString(text);
+        break;
+    case Sender::Member:
+        m_senders->sendMember(selected);
+        break;
+    case Sender::Facility:
+        m_senders->sendFacility(selected);
+        break;
+    }
+    QTEST(written(), "sent");
+    QCOMPARE(this->boxes(), boxes);
+    QCOMPARE(m_opener.device() != nullptr, lineUp); // nothing is opened to send
 }
 
 void TestFieldSenders::pairPausesBetweenItsHalves()
@@ -216,44 +192,8 @@ void TestFieldSenders::pairPausesBetweenItsHalves()
     clock.start();
     m_senders->sendMember(QStringLiteral("山田太郎 12345678 1234"));
     QVERIFY(clock.elapsed() >= PairPauseMs);
-    const QList<QByteArray> expected{"ATDT12345678;\r\n", "ATDT1234;\r\n"};
-    QCOMPARE(m_opener.device()->writes(), expected);
-    m_opener.device()->clearWritten();
-    m_senders->sendFacility(QStringLiteral("0101 01 体育館"));
-    const QList<QByteArray> facility{"ATDT0101;\r\n", "ATDT01;\r\n"};
-    QCOMPARE(m_opener.device()->writes(), facility);
-}
-
-void TestFieldSenders::refusedFirstHalfStillSendsTheSecond()
-{
-    bringCallUp();
-    m_boxes.answerNext(Answer::Ok);
-    m_senders->sendMember(QStringLiteral("山田 1234-678 1234"));
-    QCOMPARE(boxTexts(), QStringList{DigitsOnly});
-    QCOMPARE(written(), QByteArray("ATDT1234;\r\n"));
-}
-
-void TestFieldSenders::nothingSelectedSendsNothing_data()
-{
-    QTest::addColumn<bool>("members");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("member") << true << "メンバー";
-    QTest::newRow("facility") << false << "施設";
-}
-
-void TestFieldSenders::nothingSelectedSendsNothing()
-{
-    QFETCH(bool, members);
-    QFETCH(QString, named);
-    bringCallUp();
-    m_boxes.answerNext(Answer::Ok);
-    if (members)
-        m_senders->sendMember(std::nullopt);
-    else
-        m_senders->sendFacility(std::nullopt);
-    QCOMPARE(written(), QByteArray());
-    QCOMPARE(m_boxes.shown().size(), 1);
-    QVERIFY(m_boxes.shown().first().text.startsWith(named));
+    QCOMPARE(m_opener.device()->writes(),
+             (QList<QByteArray>{"ATDT12345678;\r\n", "ATDT1234;\r\n"}));
 }
 
 void TestFieldSenders::sendDuringAnotherWaitIsIgnored()
