@@ -8,27 +8,25 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QSignalSpy>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 using State = LineControl::State;
+using Action = std::function<void()>;
 
 namespace {
 
 constexpr int ReplyTimeoutMs = 300;
 constexpr int PauseMs = 60;
-
-// What the test does once the line is in the state the step needs.
-enum class Step { Hook, Dial, Service, Member, UnnamedTones, HangUp };
+constexpr int NoOverride = -1;
 
 // How a wait is cut short, from inside it.
 enum class Interruption { None, HangUp, Unplug, DestroyStatus };
-
-constexpr int NoOverride = -1;
 
 int overrideShape()
 {
@@ -38,7 +36,7 @@ int overrideShape()
 
 } // namespace
 
-Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Action)
 Q_DECLARE_METATYPE(Interruption)
 
 // The status bar of a call: line state, the waits with their countdown, the answer to each
@@ -51,23 +49,20 @@ private Q_SLOTS:
     void cleanup();
 
     void lineStateThroughACall();
-    void lineFailures_data();
-    void lineFailures();
     void stepTexts_data();
     void stepTexts();
     void refusedClickKeepsTheRunningStep();
-    void modemAnswers_data();
-    void modemAnswers();
+    void waitEndsWithTheAnswerAndTheUsersCursor_data();
+    void waitEndsWithTheAnswerAndTheUsersCursor();
     void countdown_data();
     void countdown();
-    void busyCursor_data();
-    void busyCursor();
+    void memberPairShowsNoDigits_data();
+    void memberPairShowsNoDigits();
 
 private:
-    void createStatus();
     void bringCallUp();
-    void perform(Step step);
-    void interruptFirstWait(Interruption interruption);
+    void interrupt(Interruption interruption);
+    QString label(const QString& name) const;
     QStringList activityTexts() const;
 
     FakePortOpener m_opener;
@@ -79,6 +74,7 @@ private:
     QStringList m_activity;
     QStringList m_lineStates;
     QList<qint64> m_activityTimes;
+    QList<int> m_cursorsAtAnswers; // where the window shows its boxes
     QElapsedTimer m_clock;
 };
 
@@ -88,14 +84,26 @@ void TestCallStatus::init()
     m_opener = FakePortOpener();
     m_opener.setAutoReply(FakeModemDevice::okReply());
     m_line = std::make_unique<LineControl>(m_opener);
-    LineControl::Timing timing;
-    timing.replyTimeoutMs = ReplyTimeoutMs;
-    timing.dialPauseMs = PauseMs;
-    timing.pairPauseMs = PauseMs;
-    m_line->setTiming(timing);
+    m_line->setTiming({ReplyTimeoutMs, PauseMs, PauseMs});
     m_bar = std::make_unique<QStatusBar>();
     m_senders = std::make_unique<FieldSenders>(*m_line, m_boxes, nullptr);
-    createStatus();
+    m_status = std::make_unique<CallStatus>(*m_line, *m_bar);
+    m_senders->setStepNamer([this](const QStringList& parts) { m_status->nameStep(parts); });
+    m_activity.clear();
+    m_lineStates.clear();
+    m_activityTimes.clear();
+    m_cursorsAtAnswers.clear();
+    m_clock.start();
+    connect(m_status.get(), &CallStatus::activityShown, this, [this](const QString& text) {
+        m_activity << text;
+        m_activityTimes << m_clock.elapsed();
+    });
+    connect(m_status.get(), &CallStatus::lineStateShown, this,
+            [this](const QString& text) { m_lineStates << text; });
+    const auto noteCursor = [this] { m_cursorsAtAnswers << overrideShape(); };
+    connect(m_line.get(), &LineControl::commandAnswered, this, noteCursor);
+    connect(m_line.get(), &LineControl::replyTimedOut, this, noteCursor, Qt::DirectConnection);
+    connect(m_line.get(), &LineControl::deviceFailed, this, noteCursor, Qt::DirectConnection);
 }
 
 void TestCallStatus::cleanup()
@@ -106,22 +114,7 @@ void TestCallStatus::cleanup()
     m_bar.reset();
     m_line.reset();
     QCOMPARE(overrideShape(), NoOverride);
-}
-
-void TestCallStatus::createStatus()
-{
-    m_status = std::make_unique<CallStatus>(*m_line, *m_bar);
-    m_senders->setStepNamer([this](const QStringList& parts) { m_status->nameStep(parts); });
-    m_activity.clear();
-    m_lineStates.clear();
-    m_activityTimes.clear();
-    m_clock.start();
-    connect(m_status.get(), &CallStatus::activityShown, this, [this](const QString& text) {
-        m_activity << text;
-        m_activityTimes << m_clock.elapsed();
-    });
-    connect(m_status.get(), &CallStatus::lineStateShown, this,
-            [this](const QString& text) { m_lineStates << text; });
+    QCOMPARE(m_cursorsAtAnswers, QList<int>(m_cursorsAtAnswers.size(), NoOverride));
 }
 
 void TestCallStatus::bringCallUp()
@@ -133,23 +126,24 @@ void TestCallStatus::bringCallUp()
     m_lineStates.clear();
 }
 
-void TestCallStatus::perform(Step step)
+void TestCallStatus::interrupt(Interruption interruption)
 {
-    switch (step) {
-    case Step::Hook:
-        return m_line->hook(0);
-    case Step::Dial:
-        return m_line->dial(LineControl::DialMode::Pulse, QStringLiteral("0451234567"));
-    case Step::Service:
-        return m_senders->sendService(QStringLiteral("002 抽選申込み"));
-    case Step::Member:
-        return m_senders->sendMember(QStringLiteral("山田太郎 12345678 1234"));
-    case Step::UnnamedTones:
-        m_line->sendTones(QStringLiteral("5"));
+    switch (interruption) {
+    case Interruption::None:
         return;
-    case Step::HangUp:
+    case Interruption::HangUp:
         return m_line->hookOff();
+    case Interruption::Unplug:
+        return m_opener.device()->vanish(QStringLiteral("No such device"));
+    case Interruption::DestroyStatus:
+        m_status.reset();
+        return;
     }
+}
+
+QString TestCallStatus::label(const QString& name) const
+{
+    return m_bar->findChild<QLabel*>(name)->text();
 }
 
 // Texts shown, without the blank that separates one wait from what follows it.
@@ -162,80 +156,70 @@ QStringList TestCallStatus::activityTexts() const
 
 void TestCallStatus::lineStateThroughACall()
 {
-    QCOMPARE(m_bar->findChild<QLabel*>(QStringLiteral("LineState"))->text(),
-             QStringLiteral("待機中"));
-    perform(Step::Hook);
-    perform(Step::Dial);
-    perform(Step::Service);
-    perform(Step::HangUp);
+    QCOMPARE(label("LineState"), QStringLiteral("待機中"));
+    m_line->hook(0);
+    m_line->dial(LineControl::DialMode::Pulse, QStringLiteral("0451234567"));
+    m_line->hookOff();
     const QStringList expected = {"接続中…", "回線接続中", "ダイヤル中…",
                                   "通話中",  "切断中…",    "待機中"};
     QCOMPARE(m_lineStates, expected);
-    QCOMPARE(m_bar->findChild<QLabel*>(QStringLiteral("LineState"))->text(),
-             QStringLiteral("待機中"));
-    QCOMPARE(m_bar->findChild<QLabel*>(QStringLiteral("CallActivity"))->text(),
-             QStringLiteral("回線を切りました（OK）"));
-}
-
-void TestCallStatus::lineFailures_data()
-{
-    QTest::addColumn<bool>("portOpens");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("port held elsewhere") << false << "/dev/ttyS0 を開けませんでした";
-    QTest::newRow("modem unplugged in a call") << true << "モデムとの通信が切れました";
-}
-
-void TestCallStatus::lineFailures()
-{
-    QFETCH(bool, portOpens);
-    QFETCH(QString, expected);
-    if (portOpens) {
-        bringCallUp();
-        m_opener.device()->vanish(QStringLiteral("No such device"));
-        QTRY_COMPARE(m_line->state(), State::Idle);
-    } else {
-        m_opener.failOpens(QStringLiteral("/dev/ttyS0"), QStringLiteral("Device or resource busy"));
-        perform(Step::Hook);
-    }
-    QCOMPARE(activityTexts().last(), expected);
-    QCOMPARE(m_bar->findChild<QLabel*>(QStringLiteral("LineState"))->text(),
-             QStringLiteral("待機中"));
+    QCOMPARE(label("LineState"), QStringLiteral("待機中"));
+    QCOMPARE(label("CallActivity"), QStringLiteral("回線を切りました（OK）"));
 }
 
 void TestCallStatus::stepTexts_data()
 {
-    QTest::addColumn<Step>("step");
+    QTest::addColumn<State>("from");
+    QTest::addColumn<Action>("step");
     QTest::addColumn<QStringList>("expected");
+    const auto row = [](const char* name, State from, const Action& step,
+                        const QStringList& expected) {
+        QTest::newRow(name) << from << step << expected;
+    };
     const auto sent = [](const QString& step) {
         return QStringList{step + "を送信中、モデムの応答待ち… 1秒", step + "を送信しました（OK）"};
     };
-    QTest::newRow("hook") << Step::Hook
-                          << QStringList{"回線に接続中、モデムの応答待ち… 1秒",
-                                         "回線に接続しました（OK）"};
-    QTest::newRow("dial") << Step::Dial
-                          << QStringList{"ダイヤル後の待機 1秒…",
-                                         "ダイヤル中、モデムの応答待ち… 1秒",
-                                         "ダイヤルしました（OK）"};
-    QTest::newRow("service") << Step::Service << sent("サービス番号");
-    QTest::newRow("number and PIN")
-        << Step::Member
-        << sent("登録番号") + QStringList{"暗証番号の送信まで待機 1秒…"} + sent("暗証番号");
-    QTest::newRow("tones of no named step") << Step::UnnamedTones << sent("トーン");
-    QTest::newRow("hang-up") << Step::HangUp
-                             << QStringList{"回線を切断中、モデムの応答待ち… 1秒",
-                                            "回線を切りました（OK）"};
+    row("hook", State::Idle, [this] { m_line->hook(0); },
+        {"回線に接続中、モデムの応答待ち… 1秒", "回線に接続しました（OK）"});
+    row("hook, port held elsewhere", State::Idle,
+        [this] {
+            m_opener.failOpens("/dev/ttyS0", "Device or resource busy");
+            m_line->hook(0);
+        },
+        {"/dev/ttyS0 を開けませんでした"});
+    row("dial", State::OffHook, [this] { m_line->dial(LineControl::DialMode::Tone, "1"); },
+        {"ダイヤル後の待機 1秒…", "ダイヤル中、モデムの応答待ち… 1秒", "ダイヤルしました（OK）"});
+    row(
+        "service", State::Dialled, [this] { m_senders->sendService("002 抽選申込み"); },
+        sent("サービス番号"));
+    row(
+        "number and PIN", State::Dialled,
+        [this] { m_senders->sendMember(QStringLiteral("山田太郎 12345678 1234")); },
+        sent("登録番号") + QStringList{"暗証番号の送信まで待機 1秒…"} + sent("暗証番号"));
+    row(
+        "次予約", State::Dialled, [this] { m_senders->sendAnswer(true); }, sent("「はい」の答え"));
+    row(
+        "key #", State::Dialled, [this] { m_senders->sendKey(11); }, sent("キー「#」"));
+    row(
+        "←を送信", State::Dialled, [this] { m_senders->sendFreeString("1#"); },
+        sent("入力したトーン"));
+    row(
+        "tones of no named step", State::Dialled, [this] { m_line->sendTones("5"); },
+        sent("トーン"));
+    row("hang-up", State::Dialled, [this] { m_line->hookOff(); },
+        {"回線を切断中、モデムの応答待ち… 1秒", "回線を切りました（OK）"});
 }
 
 void TestCallStatus::stepTexts()
 {
-    QFETCH(Step, step);
-    if (step == Step::Dial) {
-        perform(Step::Hook);
-        m_activity.clear();
-    } else if (step != Step::Hook) {
+    QFETCH(State, from);
+    QFETCH(Action, step);
+    if (from == State::OffHook)
+        m_line->hook(0);
+    else if (from == State::Dialled)
         bringCallUp();
-    }
-    perform(step);
+    m_activity.clear();
+    step();
     QTEST(activityTexts(), "expected");
 }
 
@@ -246,30 +230,54 @@ void TestCallStatus::refusedClickKeepsTheRunningStep()
     // Clicked during the pause between number and PIN: refused, and names nothing.
     QTimer::singleShot(PauseMs / 2, this,
                        [this] { m_senders->sendService(QStringLiteral("002 抽選申込み")); });
-    perform(Step::Member);
+    m_senders->sendMember(QStringLiteral("山田太郎 12345678 1234"));
     QCOMPARE(activityTexts().last(), QStringLiteral("暗証番号を送信しました（OK）"));
     QCOMPARE(m_opener.device()->writes().size(), 2);
 }
 
-void TestCallStatus::modemAnswers_data()
+// A dial, whose pause after dialling is interrupted or whose reply wait ends as the modem
+// answers: the busy cursor is shown during the wait and gone before any box could show.
+void TestCallStatus::waitEndsWithTheAnswerAndTheUsersCursor_data()
 {
     QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("OK") << FakeModemDevice::okReply() << "ダイヤルしました（OK）";
-    QTest::newRow("silent") << QByteArray() << "ダイヤルしました（応答がありません）";
-    QTest::newRow("result code") << QByteArray("\r\nNO DIALTONE\r\n")
+    QTest::addColumn<Interruption>("interruption");
+    QTest::addColumn<State>("endState");
+    QTest::addColumn<QString>("lastText"); // empty: the status is gone
+    const QByteArray ok = FakeModemDevice::okReply();
+    QTest::newRow("answered") << ok << Interruption::None << State::Dialled
+                              << "ダイヤルしました（OK）";
+    QTest::newRow("timed out") << QByteArray() << Interruption::None << State::Dialled
+                               << "ダイヤルしました（応答がありません）";
+    QTest::newRow("result code") << QByteArray("\r\nNO DIALTONE\r\n") << Interruption::None
+                                 << State::Dialled
                                  << "ダイヤルしました（モデムの応答: NO DIALTONE）";
-    QTest::newRow("numeric result code")
-        << QByteArray("\r\n7\r\n") << "ダイヤルしました（モデムの応答: BUSY）";
+    QTest::newRow("hang-up during the pause")
+        << ok << Interruption::HangUp << State::Idle << "回線を切りました（OK）";
+    QTest::newRow("modem unplugged during the pause")
+        << ok << Interruption::Unplug << State::Idle << "モデムとの通信が切れました";
+    QTest::newRow("status gone during the pause")
+        << ok << Interruption::DestroyStatus << State::Dialled << QString();
 }
 
-void TestCallStatus::modemAnswers()
+void TestCallStatus::waitEndsWithTheAnswerAndTheUsersCursor()
 {
     QFETCH(QByteArray, reply);
-    perform(Step::Hook);
+    QFETCH(Interruption, interruption);
+    QFETCH(State, endState);
+    QFETCH(QString, lastText);
+    m_line->hook(0);
     m_opener.device()->setAutoReply(reply);
-    perform(Step::Dial);
-    QTEST(activityTexts().last(), "expected");
+    int duringWait = NoOverride;
+    QTimer::singleShot(PauseMs / 2, this, [&] {
+        duringWait = overrideShape();
+        interrupt(interruption);
+    });
+    m_line->dial(LineControl::DialMode::Tone, QStringLiteral("1"));
+    QTRY_COMPARE(m_line->state(), endState); // a vanished device is told from the event loop
+    QCOMPARE(duringWait, int(Qt::BusyCursor));
+    QCOMPARE(overrideShape(), NoOverride);
+    if (!lastText.isEmpty())
+        QCOMPARE(activityTexts().last(), lastText);
 }
 
 void TestCallStatus::countdown_data()
@@ -285,23 +293,20 @@ void TestCallStatus::countdown()
     QFETCH(bool, replyWait);
     QFETCH(QString, text);
     constexpr int WaitMs = 2500; // shows 3, 2 after 0.5 s, 1 after 1.5 s
-    LineControl::Timing timing;
-    timing.replyTimeoutMs = replyWait ? WaitMs : ReplyTimeoutMs;
-    timing.dialPauseMs = replyWait ? PauseMs : WaitMs;
-    m_line->setTiming(timing);
+    m_line->setTiming({replyWait ? WaitMs : ReplyTimeoutMs, replyWait ? PauseMs : WaitMs});
     if (replyWait) {
         bringCallUp();
         m_opener.device()->setAutoReply({});
-        m_clock.start();
-        m_activityTimes.clear();
-        perform(Step::Service);
     } else {
-        perform(Step::Hook);
-        m_activity.clear();
-        m_activityTimes.clear();
-        m_clock.start();
-        perform(Step::Dial);
+        m_line->hook(0);
     }
+    m_activity.clear();
+    m_activityTimes.clear();
+    m_clock.start();
+    if (replyWait)
+        m_senders->sendService(QStringLiteral("002 抽選申込み"));
+    else
+        m_line->dial(LineControl::DialMode::Pulse, QStringLiteral("0451234567"));
     QCOMPARE(m_activity.mid(0, 3), (QStringList{text.arg(3), text.arg(2), text.arg(1)}));
     QVERIFY2(m_activityTimes.at(1) >= 500 && m_activityTimes.at(1) < 1400,
              qPrintable(QString::number(m_activityTimes.at(1))));
@@ -309,57 +314,32 @@ void TestCallStatus::countdown()
              qPrintable(QString::number(m_activityTimes.at(2))));
 }
 
-void TestCallStatus::busyCursor_data()
+void TestCallStatus::memberPairShowsNoDigits_data()
 {
     QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<Interruption>("interruption");
-    QTest::addColumn<State>("endState");
-    QTest::newRow("answered") << FakeModemDevice::okReply() << Interruption::None << State::Dialled;
-    QTest::newRow("timed out") << QByteArray() << Interruption::None << State::Dialled;
-    QTest::newRow("hang-up during the pause")
-        << FakeModemDevice::okReply() << Interruption::HangUp << State::Idle;
-    QTest::newRow("modem unplugged during the pause")
-        << FakeModemDevice::okReply() << Interruption::Unplug << State::Idle;
-    QTest::newRow("status gone during the pause")
-        << FakeModemDevice::okReply() << Interruption::DestroyStatus << State::Dialled;
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("answered") << FakeModemDevice::okReply() << "（OK）";
+    QTest::newRow("silent modem") << QByteArray() << "（応答がありません）";
 }
 
-void TestCallStatus::busyCursor()
+void TestCallStatus::memberPairShowsNoDigits()
 {
     QFETCH(QByteArray, reply);
-    QFETCH(Interruption, interruption);
-    QFETCH(State, endState);
-    perform(Step::Hook);
+    QFETCH(QString, answer);
+    bringCallUp();
+    m_opener.device()->clearWritten();
     m_opener.device()->setAutoReply(reply);
-    int duringWait = NoOverride;
-    QList<int> atAnswers;
-    connect(m_line.get(), &LineControl::commandAnswered, this,
-            [&atAnswers] { atAnswers << overrideShape(); });
-    QTimer::singleShot(PauseMs / 2, this, [&] {
-        duringWait = overrideShape();
-        interruptFirstWait(interruption);
-    });
-    perform(Step::Dial);
-    QTRY_COMPARE(m_line->state(), endState); // a vanished device is reported from the event loop
-    QCOMPARE(duringWait, int(Qt::BusyCursor));
-    // Boxes follow the answer; by then the cursor is the user's again.
-    for (const int shape : atAnswers)
-        QCOMPARE(shape, NoOverride);
-    QCOMPARE(overrideShape(), NoOverride);
-}
-
-void TestCallStatus::interruptFirstWait(Interruption interruption)
-{
-    switch (interruption) {
-    case Interruption::None:
-        return;
-    case Interruption::HangUp:
-        return m_line->hookOff();
-    case Interruption::Unplug:
-        return m_opener.device()->vanish(QStringLiteral("No such device"));
-    case Interruption::DestroyStatus:
-        m_status.reset();
-        return;
+    m_senders->sendMember(QStringLiteral("山田太郎 12345678 9012"));
+    QCOMPARE(m_opener.device()->written(), QByteArray("ATDT12345678;\r\nATDT9012;\r\n"));
+    const QStringList shown = m_activity + m_lineStates;
+    QVERIFY(shown.contains(QStringLiteral("登録番号を送信しました") + answer));
+    QVERIFY(shown.contains(QStringLiteral("暗証番号を送信しました") + answer));
+    // Only the countdown may show a number.
+    const QRegularExpression countdown(QStringLiteral("\\d+秒"));
+    for (QString text : shown) {
+        text.remove(countdown);
+        for (const QChar c : text)
+            QVERIFY2(!c.isDigit(), qPrintable(text));
     }
 }
 
