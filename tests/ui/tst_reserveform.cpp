@@ -233,6 +233,10 @@ void TestReserveForm::startUp()
     for (const char* list : {"Combo3", "Combo5"})
         shown << QString::number(control<QComboBox>(list)->currentIndex());
     QTEST(shown, "shown");
+    QStringList ports;
+    for (int i = 0; i < control<QComboBox>("Combo1")->count(); ++i)
+        ports << control<QComboBox>("Combo1")->itemText(i);
+    QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     const Settings stored = withFile ? demoSettings() : Settings();
     QCOMPARE(m_window->registrationList(RegistrationLists::Kind::Members), stored.members);
     QCOMPARE(m_window->registrationList(RegistrationLists::Kind::Facilities), stored.facilities);
