@@ -473,8 +473,6 @@ void ReserveForm::enableFieldButtons(bool enabled)
 
 void ReserveForm::hook()
 {
-    // Kept for a later failure box: the user may pick another port while the call is up.
-    m_hookedDevice = PortMapping::deviceFor(combo1->currentIndex());
     m_line->hook(combo1->currentIndex());
 }
 
@@ -507,10 +505,11 @@ void ReserveForm::showPortOpenFailure(const QString& deviceName, const QString& 
 
 void ReserveForm::showDeviceFailure(const QString& reason)
 {
+    // The reason names the port that was opened, whatever the port list shows now.
     m_boxes.show(this, QStringLiteral("モデムとの通信が切れました"),
-                 QStringLiteral("モデムのポート %1 との通信が切れたため、回線を切りました。\r\n"
-                                "%2\r\nモデムを確かめてから「Hook」からやり直してください。")
-                     .arg(m_hookedDevice, reason),
+                 reason +
+                     QStringLiteral("\r\n回線を切りました。モデムを確かめてから「Hook」からやり直し"
+                                    "てください。"),
                  MessageBoxes::Buttons::Ok);
 }
 

@@ -103,7 +103,6 @@ private:
     std::function<void()> m_endProgram;
     TwipScale m_scale;
     bool m_changedFlag = false;
-    QString m_hookedDevice;
 
     QPushButton* command1 = nullptr;
     QComboBox* combo1 = nullptr;
