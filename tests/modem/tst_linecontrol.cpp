@@ -82,13 +82,6 @@ struct Fixture {
             device().clearWritten();
         events.clear();
     }
-    void prepare(Operation operation, const LineControl::Timing& timing)
-    {
-        if (operation == Operation::Hook)
-            reach(State::Idle, timing);
-        else
-            reach(operation == Operation::ToneDial ? State::OffHook : State::Dialled, timing);
-    }
     // How the modem answers from now on, also on a port opened later.
     void answerWith(const FakeModemDevice::Responder& responder, int delayMs = 0)
     {
@@ -306,6 +299,7 @@ void TestLineControl::operationsOutOfStateAreIgnored()
 void TestLineControl::duringAWaitOnlyTheHangUpRuns_data()
 {
     QTest::addColumn<bool>("forExit");
+    QTest::addColumn<State>("from");
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<int>("waitIndex");
     QTest::addColumn<QByteArray>("unanswered");
@@ -313,26 +307,28 @@ void TestLineControl::duringAWaitOnlyTheHangUpRuns_data()
 
     const QByteArray hookLine = "ATH1\r";
     const QByteArray dialLine = "ATDT1;\r";
+    const QByteArray toneLine = "ATDT1;\r\n";
     const QByteArray pairSecond = "ATDT1234;\r\n";
-    QTest::newRow("hook off, reply wait")
-        << false << Operation::ToneDial << 2 << dialLine << Lines{dialLine};
+    QTest::newRow("hook off, reply wait of tones sent off-hook")
+        << false << State::OffHook << Operation::Tones << 1 << toneLine << Lines{toneLine};
     QTest::newRow("hook off, dial pause")
-        << false << Operation::ToneDial << 1 << dialLine << Lines{dialLine};
-    QTest::newRow("hook off, pair pause")
-        << false << Operation::Pair << 2 << pairSecond << Lines{"ATDT12345678;\r\n"};
+        << false << State::OffHook << Operation::ToneDial << 1 << dialLine << Lines{dialLine};
+    QTest::newRow("hook off, pair pause") << false << State::Dialled << Operation::Pair << 2
+                                          << pairSecond << Lines{"ATDT12345678;\r\n"};
     QTest::newRow("exit, hook's reply wait")
-        << true << Operation::Hook << 1 << hookLine << Lines{hookLine};
+        << true << State::Idle << Operation::Hook << 1 << hookLine << Lines{hookLine};
 }
 
 void TestLineControl::duringAWaitOnlyTheHangUpRuns()
 {
     QFETCH(bool, forExit);
+    QFETCH(State, from);
     QFETCH(Operation, operation);
     QFETCH(int, waitIndex);
     QFETCH(QByteArray, unanswered);
     QFETCH(Lines, writtenBefore);
     Fixture f;
-    f.prepare(operation, longTiming);
+    f.reach(from, longTiming);
     f.answerWith(answerAllBut(unanswered), 20);
     qsizetype atClick = -1;
     QElapsedTimer sinceClick;
@@ -370,6 +366,7 @@ void TestLineControl::duringAWaitOnlyTheHangUpRuns()
 
 void TestLineControl::deviceFailureEndsTheCallOnce_data()
 {
+    QTest::addColumn<State>("from");
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<int>("waitIndex");
     QTest::addColumn<bool>("writeFails");
@@ -378,24 +375,26 @@ void TestLineControl::deviceFailureEndsTheCallOnce_data()
     const QString failed = QStringLiteral("device failed fake:COM3 との通信が途切れました。"
                                           "モデムのケーブルと電源を確かめてください。"
                                           "（Input/output error）");
-    QTest::newRow("unplugged in a reply wait")
-        << Operation::Tones << 1 << false << QStringList{"end", "free", "Idle", failed};
+    QTest::newRow("unplugged in a reply wait") << State::Dialled << Operation::Tones << 1 << false
+                                               << QStringList{"end", "free", "Idle", failed};
     QTest::newRow("unplugged in the dial pause")
-        << Operation::ToneDial << 1 << false << QStringList{"end", "free", "Idle", failed};
+        << State::OffHook << Operation::ToneDial << 1 << false
+        << QStringList{"end", "free", "Idle", failed};
     QTest::newRow("unplugged between operations")
-        << Operation::None << 0 << false << QStringList{"Idle", failed};
-    QTest::newRow("write refused in a pair")
-        << Operation::Pair << 0 << true << QStringList{"busy", "free", "Idle", failed};
+        << State::Dialled << Operation::None << 0 << false << QStringList{"Idle", failed};
+    QTest::newRow("write refused in a pair") << State::Dialled << Operation::Pair << 0 << true
+                                             << QStringList{"busy", "free", "Idle", failed};
 }
 
 void TestLineControl::deviceFailureEndsTheCallOnce()
 {
+    QFETCH(State, from);
     QFETCH(Operation, operation);
     QFETCH(int, waitIndex);
     QFETCH(bool, writeFails);
     QFETCH(QStringList, events);
     Fixture f;
-    f.prepare(operation, longTiming);
+    f.reach(from, longTiming);
     f.answerWith(silent);
     const QString cause = QStringLiteral("Input/output error");
     qsizetype atFailure = -1;

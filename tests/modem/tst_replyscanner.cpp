@@ -47,8 +47,10 @@ void TestReplyScanner::recognisesReplies_data()
     QTest::newRow("result code then OK") << Chunks{"\r\nERROR\r\n\r\nOK\r\n"} << true << "ERROR";
     QTest::newRow("the last result counts")
         << Chunks{"BUSY\r\nNO CARRIER\r\n"} << false << "NO CARRIER";
-    QTest::newRow("overlong line ending like a result")
-        << Chunks{QByteArray(ReplyScanner::maxLineLength, 'x'), "ERROR\r\n"} << false << none;
+    QTest::newRow("overlong CONNECT line")
+        << Chunks{"CONNECT " + QByteArray(ReplyScanner::maxLineLength, '9') + "\r\n"} << false
+        << none;
+    QTest::newRow("OK stays seen") << Chunks{"\r\nOK\r\n", "\r\nRING\r\n"} << true << none;
 }
 
 void TestReplyScanner::recognisesReplies()
