@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -67,6 +68,8 @@ struct Fixture {
     }
 
     FakeModemDevice& device() { return *opener.device(); }
+    // The events from index from on, as one text: "Hooking|busy|Reply 300|end|OK|...".
+    QString log(qsizetype from = 0) const { return events.mid(from).join(QLatin1Char('|')); }
 
     // Takes the line to from (on COM3) with a modem that answers OK, then switches to timing
     // and forgets what that wrote and logged.
@@ -92,29 +95,18 @@ struct Fixture {
     // A pair refuses the part equal to argument.
     void run(Operation operation, const QString& argument = QStringLiteral("1"))
     {
+        using Mode = LineControl::DialMode;
         const auto acceptOthers = [argument](const QString& tones) { return tones != argument; };
-        switch (operation) {
-        case Operation::Hook:
-            line.hook(2);
-            break;
-        case Operation::ToneDial:
-            line.dial(LineControl::DialMode::Tone, argument);
-            break;
-        case Operation::PulseDial:
-            line.dial(LineControl::DialMode::Pulse, argument);
-            break;
-        case Operation::Tones:
-            line.sendTones(argument);
-            break;
-        case Operation::Pair:
-            line.sendTonePair(QStringLiteral("12345678"), QStringLiteral("1234"), acceptOthers);
-            break;
-        case Operation::HookOff:
-            line.hookOff();
-            break;
-        case Operation::None:
-            break;
-        }
+        const std::map<Operation, std::function<void()>> operations{
+            {Operation::Hook, [&] { line.hook(2); }},
+            {Operation::ToneDial, [&] { line.dial(Mode::Tone, argument); }},
+            {Operation::PulseDial, [&] { line.dial(Mode::Pulse, argument); }},
+            {Operation::Tones, [&] { line.sendTones(argument); }},
+            {Operation::Pair, [&] { line.sendTonePair("12345678", "1234", acceptOthers); }},
+            {Operation::HookOff, [&] { line.hookOff(); }},
+            {Operation::None, [] {}},
+        };
+        operations.at(operation)();
     }
     // Runs action nested inside the waitIndex-th wait (1 = first) of what follows; 0: from
     // now, outside any wait.
@@ -162,38 +154,32 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine_data()
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QString>("argument");
     QTest::addColumn<Lines>("written");
-    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("events");
 
     const QByteArray first = "ATDT12345678;\r\n";
     const QByteArray second = "ATDT1234;\r\n";
     // The dial pause runs although the modem answered OK at once.
-    const QStringList dial{"Dialling", "busy", "Pause 120", "end", "Reply 300",
-                           "end",      "OK",   "Dialled",   "free"};
-    const QStringList tones{"busy", "Reply 300", "end", "OK", "free"};
-    const QStringList hangUp{"HangingUp", "busy", "Reply 300", "end", "OK", "Idle", "free"};
+    const QString dial = "Dialling|busy|Pause 120|end|Reply 300|end|OK|Dialled|free";
+    const QString hangUp = "HangingUp|busy|Reply 300|end|OK|Idle|free";
     QTest::newRow("hook") << State::Idle << Operation::Hook << QString() << Lines{"ATH1\r"}
-                          << QStringList{"Hooking", "busy",    "Reply 300", "end",
-                                         "OK",      "OffHook", "free"};
+                          << "Hooking|busy|Reply 300|end|OK|OffHook|free";
     QTest::newRow("tone dial, hyphens kept")
         << State::OffHook << Operation::ToneDial << QStringLiteral("045-123-4567")
         << Lines{"ATDT045-123-4567;\r"} << dial;
     QTest::newRow("pulse dial") << State::OffHook << Operation::PulseDial
                                 << QStringLiteral("0451234567") << Lines{"ATDP0451234567;\r"}
                                 << dial;
-    QTest::newRow("tones in the call") << State::Dialled << Operation::Tones
-                                       << QStringLiteral("0*#") << Lines{"ATDT0*#;\r\n"} << tones;
-    QTest::newRow("tones off-hook") << State::OffHook << Operation::Tones << QStringLiteral("5")
-                                    << Lines{"ATDT5;\r\n"} << tones;
+    QTest::newRow("tones") << State::Dialled << Operation::Tones << QStringLiteral("0*#")
+                           << Lines{"ATDT0*#;\r\n"} << "busy|Reply 300|end|OK|free";
     QTest::newRow("pair") << State::Dialled << Operation::Pair << QString() << Lines{first, second}
-                          << QStringList{"busy", "Reply 300", "end", "OK", "Pause 160",
-                                         "end",  "Reply 300", "end", "OK", "free"};
+                          << "busy|Reply 300|end|OK|Pause 160|end|Reply 300|end|OK|free";
     // The pause runs whether a part was sent or refused.
     QTest::newRow("pair, first refused")
         << State::Dialled << Operation::Pair << QStringLiteral("12345678") << Lines{second}
-        << QStringList{"busy", "Pause 160", "end", "Reply 300", "end", "OK", "free"};
+        << "busy|Pause 160|end|Reply 300|end|OK|free";
     QTest::newRow("pair, second refused")
         << State::Dialled << Operation::Pair << QStringLiteral("1234") << Lines{first}
-        << QStringList{"busy", "Reply 300", "end", "OK", "Pause 160", "end", "free"};
+        << "busy|Reply 300|end|OK|Pause 160|end|free";
     QTest::newRow("hook off, off-hook")
         << State::OffHook << Operation::HookOff << QString() << Lines{hangUpLine} << hangUp;
     QTest::newRow("hook off in the call")
@@ -211,7 +197,7 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine()
     f.run(operation, argument);
 
     QTEST(f.device().writes(), "written");
-    QTEST(f.events, "events");
+    QTEST(f.log(), "events");
     QCOMPARE(f.opener.requests(), QList<int>{2});
     // Only a hang-up closes the port, and then releases its device.
     QCOMPARE(f.line.isPortOpen(), f.line.state() != State::Idle);
@@ -225,7 +211,7 @@ void TestLineControl::hookWithAFailingPortStaysIdle()
 
     f.line.hook(3);
 
-    QCOMPARE(f.events, QStringList{"open failed /dev/ttyS3 見つかりません"});
+    QCOMPARE(f.log(), QStringLiteral("open failed /dev/ttyS3 見つかりません"));
     QVERIFY(!f.line.isPortOpen());
     f.opener.failOpens({}, {});
     f.line.hook(0); // the user may try again
@@ -357,9 +343,8 @@ void TestLineControl::duringAWaitOnlyTheHangUpRuns()
     QCOMPARE(written, writtenBefore + Lines{hangUpLine});
     QCOMPARE(f.opener.requests(), QList<int>{2});
     // The running wait ends at once and its operation goes no further.
-    const QString hangUpWait = forExit ? "Reply 100" : "Reply 3000";
-    QCOMPARE(f.events.mid(atClick), (QStringList{"end", "HangingUp", hangUpWait, "end",
-                                                 forExit ? "no OK" : "OK", "Idle", "free"}));
+    QCOMPARE(f.log(atClick), forExit ? "end|HangingUp|Reply 100|end|no OK|Idle|free"
+                                     : "end|HangingUp|Reply 3000|end|OK|Idle|free");
     QVERIFY(!f.line.isPortOpen());
     QTRY_VERIFY(!f.opener.device());
 }
@@ -370,20 +355,19 @@ void TestLineControl::deviceFailureEndsTheCallOnce_data()
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<int>("waitIndex");
     QTest::addColumn<bool>("writeFails");
-    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("events");
 
-    const QString failed = QStringLiteral("device failed fake:COM3 との通信が途切れました。"
+    const QString failed = QStringLiteral("Idle|device failed fake:COM3 との通信が途切れました。"
                                           "モデムのケーブルと電源を確かめてください。"
                                           "（Input/output error）");
-    QTest::newRow("unplugged in a reply wait") << State::Dialled << Operation::Tones << 1 << false
-                                               << QStringList{"end", "free", "Idle", failed};
+    QTest::newRow("unplugged in a reply wait")
+        << State::Dialled << Operation::Tones << 1 << false << "end|free|" + failed;
     QTest::newRow("unplugged in the dial pause")
-        << State::OffHook << Operation::ToneDial << 1 << false
-        << QStringList{"end", "free", "Idle", failed};
+        << State::OffHook << Operation::ToneDial << 1 << false << "end|free|" + failed;
     QTest::newRow("unplugged between operations")
-        << State::Dialled << Operation::None << 0 << false << QStringList{"Idle", failed};
-    QTest::newRow("write refused in a pair") << State::Dialled << Operation::Pair << 0 << true
-                                             << QStringList{"busy", "free", "Idle", failed};
+        << State::Dialled << Operation::None << 0 << false << failed;
+    QTest::newRow("write refused in a pair")
+        << State::Dialled << Operation::Pair << 0 << true << "busy|free|" + failed;
 }
 
 void TestLineControl::deviceFailureEndsTheCallOnce()
@@ -392,7 +376,7 @@ void TestLineControl::deviceFailureEndsTheCallOnce()
     QFETCH(Operation, operation);
     QFETCH(int, waitIndex);
     QFETCH(bool, writeFails);
-    QFETCH(QStringList, events);
+    QFETCH(QString, events);
     Fixture f;
     f.reach(from, longTiming);
     f.answerWith(silent);
@@ -413,12 +397,12 @@ void TestLineControl::deviceFailureEndsTheCallOnce()
 
     f.run(operation);
 
-    QTRY_COMPARE(f.events.mid(atFailure), events);
+    QTRY_COMPARE(f.log(atFailure), events);
     QVERIFY2(sinceFailure.elapsed() < promptMs,
              qPrintable(QString::number(sinceFailure.elapsed())));
     QTRY_VERIFY(!f.opener.device());
     QTest::qWait(50); // nothing follows: no second report, no timeout box
-    QCOMPARE(f.events.mid(atFailure), events);
+    QCOMPARE(f.log(atFailure), events);
     QVERIFY(!f.line.isPortOpen());
 }
 
