@@ -54,14 +54,6 @@ bool CommandChannel::writeCommandLine(const QByteArray& line)
     return false;
 }
 
-CommandChannel::Reply CommandChannel::sendTones(const QString& tones)
-{
-    discardInput();
-    if (!writeCommandLine("ATDT" + tones.toLatin1() + ";\r\n"))
-        return {Outcome::DeviceFailed, {}};
-    return waitOk();
-}
-
 CommandChannel::Reply CommandChannel::waitOk(int timeoutMs)
 {
     trace(QStringLiteral("WaitOK"));

@@ -36,9 +36,6 @@ public:
     // The device must be open. The channel does not own it.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
 
-    void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
-    int replyTimeoutMs() const { return m_replyTimeoutMs; }
-
     bool isOpen() const;
     // True while at least one wait of this channel runs (nested waits count once each).
     bool isWaiting() const { return m_runningWaits > 0; }
@@ -50,9 +47,6 @@ public:
     // it while a dial runs aborts that dial. False (and deviceFailed) when the write fails.
     bool writeCommandLine(const QByteArray& line);
 
-    // "ATDT" + tones + ";" CR LF after discarding pending input, then waitOk().
-    Reply sendTones(const QString& tones);
-    Reply waitOk() { return waitOk(m_replyTimeoutMs); }
     Reply waitOk(int timeoutMs);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
@@ -80,7 +74,6 @@ private:
     void reportFailure(const QString& reason);
 
     QPointer<QIODevice> m_device;
-    int m_replyTimeoutMs = defaultReplyTimeoutMs;
     int m_runningWaits = 0;
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;

@@ -39,7 +39,6 @@ struct Modem {
 class TestCommandChannel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sendTonesWritesOneLineAfterDiscardingEarlierReplies();
     void waitOkEndsOnlyOnOk_data();
     void waitOkEndsOnlyOnOk();
     void waitsNeverEndEarly_data();
@@ -51,17 +50,6 @@ private Q_SLOTS:
     void deviceFailureIsReportedOnce();
     void traceLogsCommandsOnlyWhenSwitchedOn();
 };
-
-void TestCommandChannel::sendTonesWritesOneLineAfterDiscardingEarlierReplies()
-{
-    Modem m;
-    m.channel.setReplyTimeoutMs(shortTimeoutMs);
-    m.device.feed("\r\nOK\r\n"); // late answer to an earlier command
-
-    QCOMPARE(m.channel.sendTones(QStringLiteral("0*#")).outcome, Outcome::TimedOut);
-
-    QCOMPARE(m.device.writes(), Chunks{"ATDT0*#;\r\n"});
-}
 
 void TestCommandChannel::waitOkEndsOnlyOnOk_data()
 {
