@@ -28,8 +28,12 @@ bool ModemSimulator::start(const QStringList& flags)
         qWarning("ModemSimulator: TARVIK_MODEMSIM is not set");
         return false;
     }
-    m_process.start(program, flags + QStringList{QStringLiteral("--record"),
-                                                 m_dir.filePath(QStringLiteral("received"))});
+    // A restarted simulator starts afresh: no transcript or bytes of the previous run.
+    m_lines.clear();
+    m_partialLine.clear();
+    const QString record = m_dir.filePath(QStringLiteral("received"));
+    QFile::remove(record);
+    m_process.start(program, flags + QStringList{QStringLiteral("--record"), record});
     const bool started =
         waitUntil([this] { return !m_lines.isEmpty() || !isRunning(); }, startTimeoutMs) &&
         !m_lines.isEmpty() && m_lines.first().startsWith(deviceLinePrefix);
