@@ -23,14 +23,8 @@ const LineControl::Timing longTiming{3000, 700, 700, 100};
 // An interrupted wait must end at once; parallel test runs may delay it somewhat.
 constexpr int promptMs = 500;
 
-enum class Operation { Hook, ToneDial, PulseDial, Tones, Pair, HookOff, None };
-
-const FakeModemDevice::Responder silent = [](const QByteArray&) { return QByteArray(); };
-
-FakeModemDevice::Responder answerAllBut(const QByteArray& unanswered)
-{
-    return [unanswered](const QByteArray& line) { return line == unanswered ? QByteArray() : ok; };
-}
+enum class Operation { Hook, PulseDial, Tones, Pair, HookOff };
+enum class Interruption { HookOff, Exit, Unplug };
 
 bool acceptAll(const QString&)
 {
@@ -55,14 +49,10 @@ struct Fixture {
         QObject::connect(&line, &LineControl::waitEnded, [this] { events << "end"; });
         QObject::connect(&line, &LineControl::commandAnswered,
                          [this](bool answered, const QString& answer) {
-                             events << (answered ? "OK" : ("no OK " + answer).trimmed());
+                             events << ((answered ? "OK " : "no OK ") + answer).trimmed();
                          });
         QObject::connect(&line, &LineControl::replyTimedOut,
                          [this](const QString& answer) { events << ("box " + answer).trimmed(); });
-        QObject::connect(&line, &LineControl::portOpenFailed,
-                         [this](const QString& device, const QString& reason) {
-                             events << "open failed " + device + " " + reason;
-                         });
         QObject::connect(&line, &LineControl::deviceFailed,
                          [this](const QString& reason) { events << "device failed " + reason; });
     }
@@ -85,43 +75,27 @@ struct Fixture {
             device().clearWritten();
         events.clear();
     }
-    // How the modem answers from now on, also on a port opened later.
-    void answerWith(const FakeModemDevice::Responder& responder, int delayMs = 0)
-    {
-        opener.setResponder(responder, delayMs);
-        if (opener.device())
-            device().setResponder(responder, delayMs);
-    }
     // A pair refuses the part equal to argument.
     void run(Operation operation, const QString& argument = QStringLiteral("1"))
     {
-        using Mode = LineControl::DialMode;
         const auto acceptOthers = [argument](const QString& tones) { return tones != argument; };
         const std::map<Operation, std::function<void()>> operations{
             {Operation::Hook, [&] { line.hook(2); }},
-            {Operation::ToneDial, [&] { line.dial(Mode::Tone, argument); }},
-            {Operation::PulseDial, [&] { line.dial(Mode::Pulse, argument); }},
+            {Operation::PulseDial, [&] { line.dial(LineControl::DialMode::Pulse, argument); }},
             {Operation::Tones, [&] { line.sendTones(argument); }},
             {Operation::Pair, [&] { line.sendTonePair("12345678", "1234", acceptOthers); }},
             {Operation::HookOff, [&] { line.hookOff(); }},
-            {Operation::None, [] {}},
         };
         operations.at(operation)();
     }
-    // Runs action nested inside the waitIndex-th wait (1 = first) of what follows; 0: from
-    // now, outside any wait.
-    void duringWait(int waitIndex, int afterMs, const std::function<void()>& action)
+    // Runs action nested inside the waitIndex-th wait (1 = first) of what follows.
+    void duringWait(int waitIndex, const std::function<void()>& action)
     {
-        if (waitIndex == 0) {
-            QTimer::singleShot(afterMs, &line, action);
-            return;
-        }
         auto started = std::make_shared<int>(0);
-        QObject::connect(&line, &LineControl::waitStarted, &line,
-                         [this, started, waitIndex, afterMs, action] {
-                             if (++*started == waitIndex)
-                                 QTimer::singleShot(afterMs, &line, action);
-                         });
+        QObject::connect(&line, &LineControl::waitStarted, &line, [=] {
+            if (++*started == waitIndex)
+                QTimer::singleShot(30, &line, action);
+        });
     }
 
     QStringList events;
@@ -136,15 +110,10 @@ class TestLineControl : public QObject {
 private Q_SLOTS:
     void operationsWriteTheirCommandAndMoveTheLine_data();
     void operationsWriteTheirCommandAndMoveTheLine();
-    void hookWithAFailingPortStaysIdle();
     void defaultReplyTimeoutIsFiveSeconds();
-    void everyCommandDiscardsEarlierInput_data();
-    void everyCommandDiscardsEarlierInput();
-    void operationsOutOfStateAreIgnored();
-    void duringAWaitOnlyTheHangUpRuns_data();
-    void duringAWaitOnlyTheHangUpRuns();
-    void deviceFailureEndsTheCallOnce_data();
-    void deviceFailureEndsTheCallOnce();
+    void nothingButHookRunsWhileIdle();
+    void interruptionEndsTheRunningWaitAtOnce_data();
+    void interruptionEndsTheRunningWaitAtOnce();
     void destroyedDuringAWait();
 };
 
@@ -158,17 +127,13 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine_data()
 
     const QByteArray first = "ATDT12345678;\r\n";
     const QByteArray second = "ATDT1234;\r\n";
-    // The dial pause runs although the modem answered OK at once.
-    const QString dial = "Dialling|busy|Pause 120|end|Reply 300|end|OK|Dialled|free";
-    const QString hangUp = "HangingUp|busy|Reply 300|end|OK|Idle|free";
     QTest::newRow("hook") << State::Idle << Operation::Hook << QString() << Lines{"ATH1\r"}
                           << "Hooking|busy|Reply 300|end|OK|OffHook|free";
-    QTest::newRow("tone dial, hyphens kept")
-        << State::OffHook << Operation::ToneDial << QStringLiteral("045-123-4567")
-        << Lines{"ATDT045-123-4567;\r"} << dial;
-    QTest::newRow("pulse dial") << State::OffHook << Operation::PulseDial
-                                << QStringLiteral("0451234567") << Lines{"ATDP0451234567;\r"}
-                                << dial;
+    // The dial pause runs although the modem answered OK at once.
+    QTest::newRow("pulse dial, hyphens kept")
+        << State::OffHook << Operation::PulseDial << QStringLiteral("045-123-4567")
+        << Lines{"ATDP045-123-4567;\r"}
+        << "Dialling|busy|Pause 120|end|Reply 300|end|OK|Dialled|free";
     QTest::newRow("tones") << State::Dialled << Operation::Tones << QStringLiteral("0*#")
                            << Lines{"ATDT0*#;\r\n"} << "busy|Reply 300|end|OK|free";
     QTest::newRow("pair") << State::Dialled << Operation::Pair << QString() << Lines{first, second}
@@ -177,13 +142,8 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine_data()
     QTest::newRow("pair, first refused")
         << State::Dialled << Operation::Pair << QStringLiteral("12345678") << Lines{second}
         << "busy|Pause 160|end|Reply 300|end|OK|free";
-    QTest::newRow("pair, second refused")
-        << State::Dialled << Operation::Pair << QStringLiteral("1234") << Lines{first}
-        << "busy|Reply 300|end|OK|Pause 160|end|free";
-    QTest::newRow("hook off, off-hook")
-        << State::OffHook << Operation::HookOff << QString() << Lines{hangUpLine} << hangUp;
-    QTest::newRow("hook off in the call")
-        << State::Dialled << Operation::HookOff << QString() << Lines{hangUpLine} << hangUp;
+    QTest::newRow("hook off") << State::Dialled << Operation::HookOff << QString()
+                              << Lines{hangUpLine} << "HangingUp|busy|Reply 300|end|OK|Idle|free";
 }
 
 void TestLineControl::operationsWriteTheirCommandAndMoveTheLine()
@@ -193,6 +153,9 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine()
     QFETCH(QString, argument);
     Fixture f;
     f.reach(from);
+    // A late answer to an earlier command: each command discards it, or its "OK" names it.
+    if (from != State::Idle)
+        f.device().feed("\r\nBUSY\r\n");
 
     f.run(operation, argument);
 
@@ -204,25 +167,11 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine()
     QTRY_COMPARE(f.opener.device() != nullptr, f.line.isPortOpen());
 }
 
-void TestLineControl::hookWithAFailingPortStaysIdle()
-{
-    Fixture f;
-    f.opener.failOpens(QStringLiteral("/dev/ttyS3"), QStringLiteral("見つかりません"));
-
-    f.line.hook(3);
-
-    QCOMPARE(f.log(), QStringLiteral("open failed /dev/ttyS3 見つかりません"));
-    QVERIFY(!f.line.isPortOpen());
-    f.opener.failOpens({}, {});
-    f.line.hook(0); // the user may try again
-    QCOMPARE(f.line.state(), State::OffHook);
-}
-
 void TestLineControl::defaultReplyTimeoutIsFiveSeconds()
 {
     Fixture f;
     f.line.setTiming({});
-    f.answerWith(silent);
+    f.opener.setAutoReply({});
     QElapsedTimer clock;
     clock.start();
 
@@ -233,36 +182,8 @@ void TestLineControl::defaultReplyTimeoutIsFiveSeconds()
     QCOMPARE(f.line.state(), State::OffHook); // a timeout does not stop the transition
 }
 
-void TestLineControl::everyCommandDiscardsEarlierInput_data()
-{
-    QTest::addColumn<State>("from");
-    QTest::addColumn<Operation>("operation");
-    QTest::addColumn<State>("to");
-
-    QTest::newRow("dial") << State::OffHook << Operation::ToneDial << State::Dialled;
-    QTest::newRow("tones") << State::Dialled << Operation::Tones << State::Dialled;
-    QTest::newRow("hook off") << State::Dialled << Operation::HookOff << State::Idle;
-}
-
-void TestLineControl::everyCommandDiscardsEarlierInput()
-{
-    QFETCH(State, from);
-    QFETCH(Operation, operation);
-    QFETCH(State, to);
-    Fixture f;
-    f.reach(from);
-    f.device().setAutoReply("\r\nNO DIALTONE\r\n");
-    f.device().feed(ok); // a late answer to an earlier command
-
-    f.run(operation);
-
-    // Only the answer to this command counts: a timeout that names it.
-    QCOMPARE(f.events.filter("NO DIALTONE"), (QStringList{"no OK NO DIALTONE", "box NO DIALTONE"}));
-    QCOMPARE(f.line.state(), to); // after the box the operation completes
-    QCOMPARE(f.line.isPortOpen(), to != State::Idle);
-}
-
-void TestLineControl::operationsOutOfStateAreIgnored()
+// While an operation runs, the interruption cases check that nothing but a hang-up starts.
+void TestLineControl::nothingButHookRunsWhileIdle()
 {
     Fixture f;
     f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
@@ -272,138 +193,88 @@ void TestLineControl::operationsOutOfStateAreIgnored()
     QVERIFY(!f.line.sendTonePair(QStringLiteral("1"), QStringLiteral("2"), acceptAll));
     QVERIFY(f.opener.requests().isEmpty());
     QCOMPARE(f.events, QStringList());
-
-    f.reach(State::Dialled);
-    f.line.hook(1);
-    f.line.dial(LineControl::DialMode::Tone, QStringLiteral("1"));
-
-    QCOMPARE(f.opener.requests(), QList<int>{2});
-    QVERIFY(f.device().writes().isEmpty());
-    QCOMPARE(f.events, QStringList());
 }
 
-void TestLineControl::duringAWaitOnlyTheHangUpRuns_data()
+void TestLineControl::interruptionEndsTheRunningWaitAtOnce_data()
 {
-    QTest::addColumn<bool>("forExit");
     QTest::addColumn<State>("from");
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<int>("waitIndex");
-    QTest::addColumn<QByteArray>("unanswered");
-    QTest::addColumn<Lines>("writtenBefore");
+    QTest::addColumn<Lines>("unanswered");
+    QTest::addColumn<Interruption>("interruption");
+    QTest::addColumn<Lines>("written");
+    QTest::addColumn<QString>("events"); // from the interruption on
 
     const QByteArray hookLine = "ATH1\r";
-    const QByteArray dialLine = "ATDT1;\r";
+    const QByteArray dialLine = "ATDP1;\r";
     const QByteArray toneLine = "ATDT1;\r\n";
-    const QByteArray pairSecond = "ATDT1234;\r\n";
+    const QString hungUp = "end|HangingUp|Reply 3000|end|OK|Idle|free";
+    const QString failed = QStringLiteral("Idle|device failed fake:COM3 との通信が途切れました。"
+                                          "モデムのケーブルと電源を確かめてください。"
+                                          "（Input/output error）");
     QTest::newRow("hook off, reply wait of tones sent off-hook")
-        << false << State::OffHook << Operation::Tones << 1 << toneLine << Lines{toneLine};
+        << State::OffHook << Operation::Tones << 1 << Lines{toneLine} << Interruption::HookOff
+        << Lines{toneLine, hangUpLine} << hungUp;
     QTest::newRow("hook off, dial pause")
-        << false << State::OffHook << Operation::ToneDial << 1 << dialLine << Lines{dialLine};
-    QTest::newRow("hook off, pair pause") << false << State::Dialled << Operation::Pair << 2
-                                          << pairSecond << Lines{"ATDT12345678;\r\n"};
+        << State::OffHook << Operation::PulseDial << 1 << Lines{dialLine} << Interruption::HookOff
+        << Lines{dialLine, hangUpLine} << hungUp;
+    QTest::newRow("hook off, pair pause")
+        << State::Dialled << Operation::Pair << 2 << Lines{"ATDT1234;\r\n"} << Interruption::HookOff
+        << Lines{"ATDT12345678;\r\n", hangUpLine} << hungUp;
+    // Even an unanswered hang-up on exit waits only its own short time, without a box.
     QTest::newRow("exit, hook's reply wait")
-        << true << State::Idle << Operation::Hook << 1 << hookLine << Lines{hookLine};
+        << State::Idle << Operation::Hook << 1 << Lines{hookLine, hangUpLine} << Interruption::Exit
+        << Lines{hookLine, hangUpLine} << "end|HangingUp|Reply 100|end|no OK|Idle|free";
+    QTest::newRow("unplugged in a reply wait")
+        << State::Dialled << Operation::Tones << 1 << Lines{toneLine} << Interruption::Unplug
+        << Lines{toneLine} << "end|free|" + failed;
 }
 
-void TestLineControl::duringAWaitOnlyTheHangUpRuns()
+void TestLineControl::interruptionEndsTheRunningWaitAtOnce()
 {
-    QFETCH(bool, forExit);
     QFETCH(State, from);
     QFETCH(Operation, operation);
     QFETCH(int, waitIndex);
-    QFETCH(QByteArray, unanswered);
-    QFETCH(Lines, writtenBefore);
+    QFETCH(Lines, unanswered);
+    QFETCH(Interruption, interruption);
+    QFETCH(QString, events);
     Fixture f;
+    const auto answerAllBut = [unanswered](const QByteArray& line) {
+        return unanswered.contains(line) ? QByteArray() : ok;
+    };
+    f.opener.setResponder(answerAllBut, 20);
     f.reach(from, longTiming);
-    f.answerWith(answerAllBut(unanswered), 20);
     qsizetype atClick = -1;
     QElapsedTimer sinceClick;
     Lines written;
-    f.duringWait(waitIndex, 30, [&] {
+    f.duringWait(waitIndex, [&] {
         atClick = f.events.size();
+        sinceClick.start();
+        // The user clicks around: only the hang-up runs.
         QVERIFY(!f.line.sendTones(QStringLiteral("9")));
         QVERIFY(!f.line.sendTonePair(QStringLiteral("9"), QStringLiteral("9"), acceptAll));
         f.line.dial(LineControl::DialMode::Tone, QStringLiteral("9"));
         f.line.hook(1);
-        sinceClick.start();
-        if (forExit) {
-            f.answerWith(silent); // no box, the port closes anyway
-            f.line.hangUpForExit();
-        } else {
+        if (interruption == Interruption::HookOff)
             f.line.hookOff();
-        }
+        else if (interruption == Interruption::Exit)
+            f.line.hangUpForExit();
+        else
+            f.device().vanish(QStringLiteral("Input/output error"));
         written = f.device().writes();
     });
 
     f.run(operation);
 
-    // Even an unanswered hang-up on exit waits only its own short time.
+    // The interrupted operation goes no further, and nothing follows: no second report, no box.
+    QTRY_COMPARE(f.log(atClick), events);
     QVERIFY2(sinceClick.elapsed() < longTiming.exitReplyTimeoutMs + promptMs,
              qPrintable(QString::number(sinceClick.elapsed())));
-    QCOMPARE(written, writtenBefore + Lines{hangUpLine});
+    QTEST(written, "written");
     QCOMPARE(f.opener.requests(), QList<int>{2});
-    // The running wait ends at once and its operation goes no further.
-    QCOMPARE(f.log(atClick), forExit ? "end|HangingUp|Reply 100|end|no OK|Idle|free"
-                                     : "end|HangingUp|Reply 3000|end|OK|Idle|free");
-    QVERIFY(!f.line.isPortOpen());
     QTRY_VERIFY(!f.opener.device());
-}
-
-void TestLineControl::deviceFailureEndsTheCallOnce_data()
-{
-    QTest::addColumn<State>("from");
-    QTest::addColumn<Operation>("operation");
-    QTest::addColumn<int>("waitIndex");
-    QTest::addColumn<bool>("writeFails");
-    QTest::addColumn<QString>("events");
-
-    const QString failed = QStringLiteral("Idle|device failed fake:COM3 との通信が途切れました。"
-                                          "モデムのケーブルと電源を確かめてください。"
-                                          "（Input/output error）");
-    QTest::newRow("unplugged in a reply wait")
-        << State::Dialled << Operation::Tones << 1 << false << "end|free|" + failed;
-    QTest::newRow("unplugged in the dial pause")
-        << State::OffHook << Operation::ToneDial << 1 << false << "end|free|" + failed;
-    QTest::newRow("unplugged between operations")
-        << State::Dialled << Operation::None << 0 << false << failed;
-    QTest::newRow("write refused in a pair")
-        << State::Dialled << Operation::Pair << 0 << true << "busy|free|" + failed;
-}
-
-void TestLineControl::deviceFailureEndsTheCallOnce()
-{
-    QFETCH(State, from);
-    QFETCH(Operation, operation);
-    QFETCH(int, waitIndex);
-    QFETCH(bool, writeFails);
-    QFETCH(QString, events);
-    Fixture f;
-    f.reach(from, longTiming);
-    f.answerWith(silent);
-    const QString cause = QStringLiteral("Input/output error");
-    qsizetype atFailure = -1;
-    QElapsedTimer sinceFailure;
-    if (writeFails) {
-        atFailure = 0;
-        sinceFailure.start();
-        f.device().failWrites(cause);
-    } else {
-        f.duringWait(waitIndex, 30, [&] {
-            atFailure = f.events.size();
-            sinceFailure.start();
-            f.device().vanish(cause);
-        });
-    }
-
-    f.run(operation);
-
-    QTRY_COMPARE(f.log(atFailure), events);
-    QVERIFY2(sinceFailure.elapsed() < promptMs,
-             qPrintable(QString::number(sinceFailure.elapsed())));
-    QTRY_VERIFY(!f.opener.device());
-    QTest::qWait(50); // nothing follows: no second report, no timeout box
-    QCOMPARE(f.log(atFailure), events);
-    QVERIFY(!f.line.isPortOpen());
+    QTest::qWait(50);
+    QCOMPARE(f.log(atClick), events);
 }
 
 void TestLineControl::destroyedDuringAWait()
@@ -411,7 +282,6 @@ void TestLineControl::destroyedDuringAWait()
     FakePortOpener opener;
     opener.setAutoReply(ok);
     auto* line = new LineControl(opener);
-    line->setTiming(longTiming);
     line->hook(0);
     opener.device()->setAutoReply({});
     QTimer::singleShot(30, [line] { delete line; });

@@ -1,8 +1,6 @@
-#include "CommandChannel.h"
 #include "ModemSimulator.h"
 #include "SerialPortOpener.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using Failure = SerialPortOpener::Failure;
@@ -31,7 +29,6 @@ private Q_SLOTS:
     void cleanup();
     void failedOpensNameTheDeviceAndTheRemedy();
     void otherReasonsNameTheDeviceAndTheRemedy();
-    void vanishingModemClosesThePort();
 
 private:
     SerialPortOpener m_opener;
@@ -67,24 +64,6 @@ void TestSerialPortOpener::otherReasonsNameTheDeviceAndTheRemedy()
                    {device, QStringLiteral("dialout")});
     verifyMentions(SerialPortOpener::reason(Failure::Other, device, QStringLiteral("odd failure")),
                    {device, QStringLiteral("odd failure")});
-}
-
-void TestSerialPortOpener::vanishingModemClosesThePort()
-{
-    ModemSimulator simulator;
-    QVERIFY(simulator.start({QStringLiteral("--hangup-after"), QStringLiteral("1")}));
-    qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
-    const PortOpener::Result result = m_opener.open(0);
-    QVERIFY2(result.device, qPrintable(result.error));
-    CommandChannel channel(result.device.get());
-    QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
-
-    QVERIFY(channel.writeCommandLine("AT\r"));
-    channel.waitOk(2000);
-
-    QTRY_COMPARE(failed.size(), 1);
-    QVERIFY(!result.device->isOpen());
-    QVERIFY(!failed.at(0).at(0).toString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSerialPortOpener)
