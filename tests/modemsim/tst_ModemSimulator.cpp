@@ -56,15 +56,13 @@ void tst_ModemSimulator::callsThroughTheLinkAndTheReopenedPort()
     clock.start();
 
     QCOMPARE(exchange(link, "ATH1\r"), "ATH1\r\r\nOK\r\n");
-    QCOMPARE(exchange(modem.devicePath(), "ATDT0451234567;\r"), "ATDT0451234567;\r\r\nOK\r\n");
-    QCOMPARE(exchange(modem.devicePath(), "ATDT12345678;\r\n"), "ATDT12345678;\r\r\nOK\r\n");
+    QCOMPARE(exchange(modem.devicePath(), "ATDT0451234567;\r\n"), "ATDT0451234567;\r\r\nOK\r\n");
     QCOMPARE(exchange(modem.devicePath(), "ATH0\r"), "ATH0\r\r\nOK\r\n");
-    QCOMPARE_GE(clock.elapsed(), 4 * 100);
+    QCOMPARE_GE(clock.elapsed(), 3 * 100);
 
     QVERIFY(modem.waitForTranscriptLine("hung up", replyTimeoutMs));
-    QCOMPARE(modem.transcript(),
-             (QStringList{"off hook", "dialled 0451234567 (tone)", "tones 12345678", "hung up"}));
-    QCOMPARE(modem.received(), "ATH1\rATDT0451234567;\rATDT12345678;\r\nATH0\r");
+    QCOMPARE(modem.transcript(), (QStringList{"off hook", "dialled 0451234567 (tone)", "hung up"}));
+    QCOMPARE(modem.received(), "ATH1\rATDT0451234567;\r\nATH0\r");
     QCOMPARE(modem.stop(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
 }
