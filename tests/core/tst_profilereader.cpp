@@ -40,7 +40,6 @@ void TestProfileReader::findsValuesLikeTheWindowsProfileReader_data()
     numberRow("line without =", "[PHONE]\nNumber\nNumber=2\n", value("2"));
     numberRow("value ends at NUL", QStringLiteral("[PHONE]\nNumber=12 ") + QChar(0) + "34\n",
               value("12"));
-    numberRow("text after the header", "[PHONE] ; note\nNumber=1\n", value("1"));
     numberRow("unclosed header is a key line of the section before", "[PHONE]\n[COM\nNumber=1\n",
               value("1"));
     numberRow("lone CR is part of the value", "[PHONE]\nNumber=1\r2\n", value("1\r2"));
@@ -58,7 +57,8 @@ void TestProfileReader::findsValuesLikeTheWindowsProfileReader_data()
     numberRow("leading blanks do not count", head + "   " + ascii254, ascii254);
     numberRow("full-width letters fold too", "[ｐｈｏｎｅ]\nNumber=1\n", value("1"), "ＰＨＯＮＥ");
     numberRow("japanese key", "[CODE]\n日付=15\n", value("15"), "CODE", "日付");
-    numberRow("header up to the last ]", "[PH]ONE]\nNumber=1\n", value("1"), "PH]ONE");
+    numberRow("header up to the last ], text after it", "[PH]ONE] ; note\nNumber=1\n", value("1"),
+              "PH]ONE");
     const QString huge(1 << 20, u'x');
     numberRow("huge lines skipped",
               "[PHONE]\n" + huge + "=1\n[" + huge + "]\nNumber=" + huge + "\n[PHONE]\n", missing);
@@ -80,10 +80,8 @@ void TestProfileReader::readsTheNumberAtTheStart_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("expected");
     QTest::newRow("missing key gives the fallback") << "XY=1" << 42;
-    QTest::newRow("plus sign") << "CH=+2" << 2;
-    QTest::newRow("blanks around") << "CH=  7  " << 7;
-    QTest::newRow("digits then text") << "CH=12abc" << 12;
-    QTest::newRow("leading zero is not octal") << "CH=010" << 10;
+    QTest::newRow("plus sign, leading zero is not octal") << "CH=+010" << 10;
+    QTest::newRow("blanks, digits then text") << "CH=  12abc  " << 12;
     QTest::newRow("blank after sign") << "CH=- 1" << 0;
     QTest::newRow("full-width digit is no digit") << "CH=１" << 0;
     QTest::newRow("int min") << "CH=-2147483648" << int(-2147483647 - 1);

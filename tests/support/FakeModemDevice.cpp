@@ -17,10 +17,9 @@ void FakeModemDevice::feed(const QByteArray& bytes)
         this, [this] { emit readyRead(); }, Qt::QueuedConnection);
 }
 
-void FakeModemDevice::setResponder(Responder responder, int delayMs)
+void FakeModemDevice::setResponder(Responder responder)
 {
     m_responder = std::move(responder);
-    m_replyDelayMs = delayMs;
 }
 
 void FakeModemDevice::setAutoReply(const QByteArray& reply)
@@ -60,6 +59,6 @@ qint64 FakeModemDevice::writeData(const char* data, qint64 size)
     m_writes.append(QByteArray(data, size));
     const QByteArray reply = m_responder ? m_responder(m_writes.last()) : QByteArray();
     if (!reply.isEmpty())
-        QTimer::singleShot(m_replyDelayMs, this, [this, reply] { feed(reply); });
+        QTimer::singleShot(0, this, [this, reply] { feed(reply); });
     return size;
 }

@@ -19,8 +19,8 @@ public:
     void feed(const QByteArray& bytes);
     // What the modem answers to one write; empty: nothing.
     using Responder = std::function<QByteArray(const QByteArray& written)>;
-    // Answers every write through responder, received delayMs later from the event loop.
-    void setResponder(Responder responder, int delayMs = 0);
+    // Answers every write through responder, received from the event loop.
+    void setResponder(Responder responder);
     // Answers every write with the same reply; empty: stays silent.
     void setAutoReply(const QByteArray& reply);
 
@@ -45,6 +45,5 @@ private:
     QByteArray m_received;
     QList<QByteArray> m_writes;
     Responder m_responder;
-    int m_replyDelayMs = 0;
     bool m_writesFail = false;
 };

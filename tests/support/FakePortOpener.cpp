@@ -6,7 +6,7 @@ PortOpener::Result FakePortOpener::open(int comIndex)
     if (!m_failReason.isEmpty())
         return {nullptr, m_failDeviceName, m_failReason};
     auto device = std::make_unique<FakeModemDevice>();
-    device->setResponder(m_responder, m_replyDelayMs);
+    device->setResponder(m_responder);
     m_device = device.get();
     return {std::move(device), QStringLiteral("fake:COM%1").arg(comIndex + 1), {}};
 }
@@ -17,10 +17,9 @@ void FakePortOpener::failOpens(const QString& deviceName, const QString& reason)
     m_failReason = reason;
 }
 
-void FakePortOpener::setResponder(FakeModemDevice::Responder responder, int delayMs)
+void FakePortOpener::setResponder(FakeModemDevice::Responder responder)
 {
     m_responder = std::move(responder);
-    m_replyDelayMs = delayMs;
 }
 
 void FakePortOpener::setAutoReply(const QByteArray& reply)

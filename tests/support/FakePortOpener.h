@@ -14,7 +14,7 @@ public:
     // Every later open() fails with this device name and reason, until cleared with {}.
     void failOpens(const QString& deviceName, const QString& reason);
     // How every device opened from now on answers (see FakeModemDevice::setResponder).
-    void setResponder(FakeModemDevice::Responder responder, int delayMs = 0);
+    void setResponder(FakeModemDevice::Responder responder);
     void setAutoReply(const QByteArray& reply);
 
     // The device of the last successful open(); null once the program has deleted it.
@@ -26,7 +26,6 @@ private:
     QPointer<FakeModemDevice> m_device;
     QList<int> m_requests;
     FakeModemDevice::Responder m_responder;
-    int m_replyDelayMs = 0;
     QString m_failDeviceName;
     QString m_failReason;
 };
