@@ -138,6 +138,12 @@ void TestCallStatus::stepTexts_data()
     const QString dialPause = QStringLiteral("ダイヤル後の待機 1秒…");
     row("hook", State::Idle, [this] { m_line->hook(0); },
         {"回線に接続中、モデムの応答待ち… 1秒", "回線に接続しました（OK）"});
+    row("hook, port held elsewhere", State::Idle,
+        [this] {
+            m_opener.failOpens("/dev/ttyS0", "Device or resource busy");
+            m_line->hook(0);
+        },
+        {"/dev/ttyS0 を開けませんでした"});
     row("dial, a result code", State::OffHook,
         [this] {
             m_opener.device()->setAutoReply("\r\nNO DIALTONE\r\n");

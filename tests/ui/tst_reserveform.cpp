@@ -41,7 +41,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void startUpWithoutSettingsFile();
+    void startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit();
     void tabOrderRunsDownTheChartThenTheKeypad();
     void enabledStatesThroughACall();
     void dialRefusesABadNumber();
@@ -136,7 +136,7 @@ QString TestReserveForm::enabledButtons() const
 
 // ---- start-up -------------------------------------------------------------------------------
 
-void TestReserveForm::startUpWithoutSettingsFile()
+void TestReserveForm::startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit()
 {
     QStringList shown; // port, dialling mode, service, the two registration lists
     for (const char* combo : {"Combo1", "Combo4", "Combo2", "Combo3", "Combo5"})
@@ -148,6 +148,12 @@ void TestReserveForm::startUpWithoutSettingsFile()
     QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     QVERIFY(!m_window->changedFlag());
     QVERIFY(QDir(m_dir->path()).isEmpty()); // starting writes nothing
+    Settings stored;
+    stored.number = QStringLiteral("045-123-4567");
+    QVERIFY(SettingsFile::save(QStringLiteral("Tarvik.ini"), stored, nullptr));
+    const ReserveForm loaded(m_boxes, m_opener);
+    QCOMPARE(loaded.findChild<QLineEdit*>("Text1")->text(), stored.number);
+    QVERIFY(!loaded.changedFlag()); // although loading filled the field
 }
 
 // Tab goes through the flow chart row by row, left to right, then starts again at the top of
