@@ -1,14 +1,11 @@
 #include "ModemSimulator.h"
-#include "ReserveForm.h"
-#include "ScriptedMessageBoxes.h"
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
+#include "WindowFixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -20,12 +17,8 @@ class TestDeviceFaults : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
     void faultLeavesNothingLost_data();
     void faultLeavesNothingLost();
-
-private:
-    QTemporaryDir m_folder;
 };
 
 namespace {
@@ -35,20 +28,7 @@ const QString DeviceLost = QStringLiteral("モデムとの通信が切れまし�
 const QString NoReply = QStringLiteral("モデムから応答がありません");
 const QString EditedDate = QStringLiteral("24");
 
-void click(ReserveForm& window, const QString& objectName)
-{
-    auto* button = window.findChild<QPushButton*>(objectName);
-    QVERIFY2(button && button->isEnabled(), qPrintable(objectName));
-    button->click();
-}
-
 } // namespace
-
-void TestDeviceFaults::init()
-{
-    QVERIFY(m_folder.isValid());
-    QFile::remove(m_folder.filePath(QStringLiteral("Tarvik.ini")));
-}
 
 void TestDeviceFaults::faultLeavesNothingLost_data()
 {
@@ -59,25 +39,19 @@ void TestDeviceFaults::faultLeavesNothingLost_data()
     QTest::addColumn<QStringList>("boxTitles");
     QTest::addColumn<QString>("lastBoxLine");
 
-    const QStringList call{QStringLiteral("Command1"), QStringLiteral("Command2"),
-                           QStringLiteral("Command3")};
-    QTest::newRow("vanishing device mid-call")
-        << QStringList{QStringLiteral("--hangup-after"), QStringLiteral("3")} << false << false
-        << call << QStringList{DeviceLost} << QString();
-    QTest::newRow("busy port") << QStringList{} << true << false
-                               << QStringList{QStringLiteral("Command1")}
-                               << QStringList{PortFailure} << QStringLiteral("使用中");
-    QTest::newRow("permission denied")
-        << QStringList{} << false << true << QStringList{QStringLiteral("Command1")}
-        << QStringList{PortFailure} << QStringLiteral("dialout");
-    QTest::newRow("silent modem") << QStringList{QStringLiteral("--silent")} << false << false
-                                  << call << QStringList(4, NoReply) << QString();
-    QTest::newRow("garbage stream")
-        << QStringList{QStringLiteral("--garbage"), QStringLiteral("--silent")} << false << false
-        << call << QStringList(4, NoReply) << QString();
-    QTest::newRow("modem answers NO DIALTONE")
-        << QStringList{QStringLiteral("--answer"), QStringLiteral("NO DIALTONE")} << false << false
-        << call << QStringList{NoReply, NoReply} << QStringLiteral("モデムの応答: NO DIALTONE");
+    const auto row = [](const char* name, const QString& flags, bool held, bool locked,
+                        const QStringList& titles, const QString& lastBoxLine = {}) {
+        const QStringList hookOnly{"Command1"}, call{"Command1", "Command2", "Command3"};
+        QTest::newRow(name) << flags.split(QLatin1Char('|'), Qt::SkipEmptyParts) << held << locked
+                            << (held || locked ? hookOnly : call) << titles << lastBoxLine;
+    };
+    row("vanishing device mid-call", "--hangup-after|3", false, false, {DeviceLost});
+    row("busy port", "", true, false, {PortFailure}, "使用中");
+    row("permission denied", "", false, true, {PortFailure}, "dialout");
+    row("silent modem", "--silent", false, false, QStringList(4, NoReply));
+    row("garbage stream", "--garbage|--silent", false, false, QStringList(4, NoReply));
+    row("modem answers NO DIALTONE", "--answer|NO DIALTONE", false, false, {NoReply, NoReply},
+        "モデムの応答: NO DIALTONE");
 }
 
 void TestDeviceFaults::faultLeavesNothingLost()
@@ -100,39 +74,27 @@ void TestDeviceFaults::faultLeavesNothingLost()
     const PortOpener::Result otherProgram =
         portHeldElsewhere ? opener.open(0) : PortOpener::Result{};
 
-    ScriptedMessageBoxes boxes;
-    for (int i = 0; i < boxTitles.size(); ++i)
-        boxes.answerNext(MessageBoxes::Answer::Ok);
-    const QString startDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_folder.path()));
-    ReserveForm window(boxes, opener);
-    QDir::setCurrent(startDir);
-    LineControl::Timing timing;
-    timing.replyTimeoutMs = 300;
-    timing.dialPauseMs = 100;
-    window.lineControl().setTiming(timing);
-    window.findChild<QLineEdit*>(QStringLiteral("Text5"))->setText(EditedDate);
-
+    WindowFixture f(opener);
+    f.boxes().answerNext(MessageBoxes::Answer::Ok, int(boxTitles.size()));
+    ReserveForm& window = f.window();
+    f.control<QLineEdit>(QStringLiteral("Text5"))->setText(EditedDate);
     for (const QString& step : clicks)
-        click(window, step);
+        f.click(step);
     if (window.lineControl().isPortOpen())
-        click(window, QStringLiteral("Command10"));
+        f.click(QStringLiteral("Command10"));
 
     QTRY_COMPARE(window.lineControl().state(), LineControl::State::Idle);
     QVERIFY(!window.lineControl().isPortOpen());
-    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
-    QStringList titles;
-    for (const auto& box : boxes.shown())
-        titles << box.title;
-    QCOMPARE(titles, boxTitles);
+    QVERIFY(f.control<QPushButton>(QStringLiteral("Command1"))->isEnabled());
+    QCOMPARE(f.boxes().titles(), boxTitles);
     if (!lastBoxLine.isEmpty())
-        QVERIFY2(boxes.shown().last().text.contains(lastBoxLine),
-                 qPrintable(boxes.shown().last().text));
+        QVERIFY2(f.boxes().texts().last().contains(lastBoxLine),
+                 qPrintable(f.boxes().texts().last()));
     if (portHeldElsewhere || portLocked)
         QCOMPARE(simulator.received(), QByteArray());
 
     QVERIFY(window.changedFlag());
-    const QString path = m_folder.filePath(QStringLiteral("Tarvik.ini"));
+    const QString path = f.folder() + QStringLiteral("/Tarvik.ini");
     QVERIFY(window.saveSettings(path));
     QCOMPARE(SettingsFile::load(path).date, EditedDate);
 }

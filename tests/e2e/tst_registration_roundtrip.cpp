@@ -1,17 +1,14 @@
 #include "ModemSimulator.h"
 #include "Parameter.h"
-#include "ReserveForm.h"
-#include "ScriptedMessageBoxes.h"
 #include "SerialPortOpener.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -31,20 +28,21 @@ private slots:
 private:
     void startProgram();
     void addThroughEditor(const char* menuItem, const Entries& entries);
-    QComboBox* combo(const char* name) const { return m_window->findChild<QComboBox*>(name); }
-    void click(const char* buttonName) const;
+    QComboBox* combo(const char* name) const { return m_f->control<QComboBox>(name); }
 
-    QTemporaryDir m_folder;
     ModemSimulator m_modem;
-    ScriptedMessageBoxes m_boxes;
     SerialPortOpener m_opener;
-    std::unique_ptr<ReserveForm> m_window;
+    std::unique_ptr<WindowFixture> m_f;
+    ReserveForm* m_window = nullptr;
 };
 
 void TestRegistrationRoundtrip::startProgram()
 {
-    m_window.reset(); // a restart: nothing of the previous run stays in memory
-    m_window = std::make_unique<ReserveForm>(m_boxes, m_opener);
+    if (m_f)
+        m_f->restart();
+    else
+        m_f = std::make_unique<WindowFixture>(m_opener);
+    m_window = &m_f->window();
     m_window->show();
 }
 
@@ -70,18 +68,10 @@ void TestRegistrationRoundtrip::addThroughEditor(const char* menuItem, const Ent
     QVERIFY2(edited, "the editor did not open modally");
 }
 
-void TestRegistrationRoundtrip::click(const char* buttonName) const
-{
-    QPushButton* button = m_window->findChild<QPushButton*>(buttonName);
-    QVERIFY(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 // The names hold what code page 932 and the file make hard: 0x5C trail bytes (表, ソ, 能),
 // half-width kana, look-alike symbols, and "=", ";" and brackets.
 void TestRegistrationRoundtrip::storedEntriesAreLoadedAndSentAfterRestart()
 {
-    QVERIFY(m_folder.isValid() && QDir::setCurrent(m_folder.path()));
     QVERIFY(m_modem.start());
     qputenv("TARVIK_COM1", m_modem.devicePath().toLocal8Bit());
     startProgram();
@@ -90,9 +80,9 @@ void TestRegistrationRoundtrip::storedEntriesAreLoadedAndSentAfterRestart()
     addThroughEditor("AddMember",
                      {{"山田 太郎", "12345678", "1234"}, {"表ソ能 ﾔﾏﾀﾞ～－", "87654321", "0987"}});
     addThroughEditor("AddFacirity", {{"2034", "12", "【第１】＝［Ａ］ a=b;c [MEMBER]"}});
-    m_boxes.answerNext(MessageBoxes::Answer::Yes);
+    m_f->boxes().answerNext(MessageBoxes::Answer::Yes);
     m_window->findChild<QAction*>("MenuSave")->trigger();
-    QCOMPARE(m_boxes.shown().last().title, QStringLiteral("保存確認"));
+    QCOMPARE(m_f->boxes().shown().last().title, QStringLiteral("保存確認"));
 
     startProgram();
     QCOMPARE(m_window->registrationList(Kind::Members),
@@ -101,18 +91,18 @@ void TestRegistrationRoundtrip::storedEntriesAreLoadedAndSentAfterRestart()
              QStringList{"2034 12 【第１】＝［Ａ］ a=b;c [MEMBER]"});
 
     m_window->lineControl().setTiming({2000, 50, 50, 1000});
-    click("Command1"); // Hook
-    click("Command2"); // Dial
+    m_f->click("Command1"); // Hook
+    m_f->click("Command2"); // Dial
     QVERIFY(m_modem.waitForTranscriptLine("dialled 0612345678 (tone)", 3000));
     combo("Combo3")->setCurrentIndex(1);
-    click("Command6");  // 番号・暗証 of the second member
-    click("Command7");  // 施設・内訳
-    click("Command10"); // HookOFF
+    m_f->click("Command6");  // 番号・暗証 of the second member
+    m_f->click("Command7");  // 施設・内訳
+    m_f->click("Command10"); // HookOFF
     QVERIFY(m_modem.waitForTranscriptLine("hung up", 3000));
 
     QCOMPARE(m_modem.transcript().filter(QRegularExpression("^tones ")),
              (QStringList{"tones 87654321", "tones 0987", "tones 2034", "tones 12"}));
-    QCOMPARE(m_boxes.shown().size(), 1); // only the save question
+    QCOMPARE(m_f->boxes().shown().size(), 1); // only the save question
 }
 
 QTEST_MAIN(TestRegistrationRoundtrip)

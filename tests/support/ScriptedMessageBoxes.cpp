@@ -2,8 +2,8 @@
 
 #include <QTest>
 
-MessageBoxes::Answer ScriptedMessageBoxes::show(QWidget*, const QString& title,
-                                                const QString& text, Buttons buttons)
+MessageBoxes::Answer ScriptedMessageBoxes::show(QWidget*, const QString& title, const QString& text,
+                                                Buttons buttons)
 {
     m_shown.append({title, text, buttons});
     if (m_answers.isEmpty()) {
@@ -18,4 +18,20 @@ void ScriptedMessageBoxes::reset()
 {
     m_answers.clear();
     m_shown.clear();
+}
+
+QStringList ScriptedMessageBoxes::texts() const
+{
+    QStringList texts;
+    for (const Shown& box : m_shown)
+        texts << box.title + QStringLiteral(": ") + box.text;
+    return texts;
+}
+
+QStringList ScriptedMessageBoxes::titles() const
+{
+    QStringList titles;
+    for (const Shown& box : m_shown)
+        titles << box.title;
+    return titles;
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <QStringList>
 
 // Test double of the message-box seam: records every box and answers from a queue.
 // A box nobody queued an answer for fails the running test.
@@ -15,11 +16,18 @@ public:
         Buttons buttons;
     };
 
-    void answerNext(Answer answer) { m_answers.enqueue(answer); }
+    void answerNext(Answer answer, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            m_answers.enqueue(answer);
+    }
     Answer show(QWidget* parent, const QString& title, const QString& text,
                 Buttons buttons) override;
 
     const QList<Shown>& shown() const { return m_shown; }
+    // Each box shown as "title: text", or its title alone.
+    QStringList texts() const;
+    QStringList titles() const;
     int pendingAnswers() const { return int(m_answers.size()); }
     void reset();
 

@@ -109,14 +109,10 @@ void TestFieldSenders::sendsOrRefuses()
     QFETCH(QStringList, boxes);
     if (lineUp)
         bringCallUp();
-    for (int i = 0; i < boxes.size(); ++i)
-        m_boxes.answerNext(Answer::Ok);
+    m_boxes.answerNext(Answer::Ok, int(boxes.size()));
     send(*m_senders);
     QTEST(m_opener.device() ? m_opener.device()->written() : QByteArray(), "sent");
-    QStringList shown;
-    for (const ScriptedMessageBoxes::Shown& box : m_boxes.shown())
-        shown << box.title + QStringLiteral(": ") + box.text;
-    QCOMPARE(shown, boxes);
+    QCOMPARE(m_boxes.texts(), boxes);
     QCOMPARE(m_opener.device() != nullptr, lineUp); // nothing is opened to send
 }
 

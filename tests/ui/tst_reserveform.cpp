@@ -1,8 +1,8 @@
 #include "ExitSignals.h"
 #include "FakePortOpener.h"
 #include "ReserveForm.h"
-#include "ScriptedMessageBoxes.h"
 #include "SettingsFile.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -52,70 +52,31 @@ private Q_SLOTS:
     void savingAndLeaving();
 
 private:
-    void bringCallUp();
-    void click(const QString& objectName);
-    template <typename T> T* control(const QString& objectName) const;
-    QStringList boxes() const;
+    void click(const QString& objectName) { m_f->click(objectName); }
+    template <typename T> T* control(const QString& objectName) const
+    {
+        return m_f->control<T>(objectName);
+    }
+    QStringList boxes() const { return m_f->boxes().texts(); }
     QString enabledButtons() const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_startDir;
     FakePortOpener m_opener;
-    ScriptedMessageBoxes m_boxes;
-    std::unique_ptr<ReserveForm> m_window;
+    std::unique_ptr<WindowFixture> m_f;
+    ReserveForm* m_window = nullptr;
 };
-
-// ---- fixture --------------------------------------------------------------------------------
 
 void TestReserveForm::init()
 {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_boxes.reset();
     m_opener = FakePortOpener();
     m_opener.setAutoReply(FakeModemDevice::okReply());
-    m_window = std::make_unique<ReserveForm>(m_boxes, m_opener);
-    m_window->lineControl().setTiming({300, 20, 20, 200});
+    m_f = std::make_unique<WindowFixture>(m_opener);
+    m_window = &m_f->window();
 }
 
 void TestReserveForm::cleanup()
 {
-    QCOMPARE(m_boxes.pendingAnswers(), 0);
-    m_window.reset();
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
-}
-
-void TestReserveForm::bringCallUp()
-{
-    click(QStringLiteral("Command1"));
-    click(QStringLiteral("Command2"));
-    QCOMPARE(m_window->lineControl().state(), State::Dialled);
-    m_opener.device()->clearWritten();
-}
-
-void TestReserveForm::click(const QString& objectName)
-{
-    auto* button = control<QPushButton>(objectName);
-    QVERIFY2(button->isEnabled(), qPrintable(objectName));
-    button->click();
-}
-
-template <typename T> T* TestReserveForm::control(const QString& objectName) const
-{
-    T* found = m_window->findChild<T*>(objectName);
-    if (!found)
-        qFatal("no control %s", qPrintable(objectName));
-    return found;
-}
-
-QStringList TestReserveForm::boxes() const
-{
-    QStringList shown;
-    for (const ScriptedMessageBoxes::Shown& box : m_boxes.shown())
-        shown << box.title + QStringLiteral(": ") + box.text;
-    return shown;
+    QCOMPARE(m_f->boxes().pendingAnswers(), 0);
+    m_f.reset();
 }
 
 // "1"/"0" for Hook, Dial, HookOFF, all field buttons alike ("?" when they differ), ←を送信.
@@ -147,11 +108,11 @@ void TestReserveForm::startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit()
         ports << control<QComboBox>("Combo1")->itemText(i);
     QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     QVERIFY(!m_window->changedFlag());
-    QVERIFY(QDir(m_dir->path()).isEmpty()); // starting writes nothing
+    QVERIFY(QDir(m_f->folder()).isEmpty()); // starting writes nothing
     Settings stored;
     stored.number = QStringLiteral("045-123-4567");
     QVERIFY(SettingsFile::save(QStringLiteral("Tarvik.ini"), stored, nullptr));
-    const ReserveForm loaded(m_boxes, m_opener);
+    const ReserveForm loaded(m_f->boxes(), m_opener);
     QCOMPARE(loaded.findChild<QLineEdit*>("Text1")->text(), stored.number);
     QVERIFY(!loaded.changedFlag()); // although loading filled the field
 }
@@ -206,7 +167,7 @@ void TestReserveForm::dialRefusesABadNumber()
     control<QLineEdit>("Text1")->setText(QStringLiteral("045 123"));
     click(QStringLiteral("Command1"));
     m_opener.device()->clearWritten();
-    m_boxes.answerNext(Answer::Ok);
+    m_f->boxes().answerNext(Answer::Ok);
     click(QStringLiteral("Command2"));
     QCOMPARE(boxes(), QStringList{"送信文字列エラー: 番号か*#-のどれかを指定してください"});
     QCOMPARE(m_opener.device()->written(), QByteArray());
@@ -215,9 +176,9 @@ void TestReserveForm::dialRefusesABadNumber()
 
 void TestReserveForm::deviceFailureNamesThePortThatWasOpened()
 {
-    bringCallUp();
+    m_f->bringCallUp();
     control<QComboBox>("Combo1")->setCurrentIndex(2); // chosen after the call was set up
-    m_boxes.answerNext(Answer::Ok);
+    m_f->boxes().answerNext(Answer::Ok);
     m_opener.device()->vanish("USB が抜かれました");
     QTRY_COMPARE(m_window->lineControl().state(), State::Idle);
     QCOMPARE(boxes(), QStringList{QStringLiteral(
@@ -229,14 +190,14 @@ void TestReserveForm::deviceFailureNamesThePortThatWasOpened()
 void TestReserveForm::timeoutBoxTellsTheModemsAnswer()
 {
     m_opener.setAutoReply("\r\nNO DIALTONE\r\n");
-    m_boxes.answerNext(Answer::Ok);
+    m_f->boxes().answerNext(Answer::Ok);
     click(QStringLiteral("Command1"));
     QCOMPARE(boxes(),
              QStringList{QStringLiteral(
                  "モデムから応答がありません: "
                  "モデムがつながっていないか、電源が入っていないかも知れません\r\n"
                  "確認したらプログラムを再起動してください\r\nモデムの応答: NO DIALTONE")});
-    QCOMPARE(m_boxes.shown().first().buttons, Buttons::Ok);
+    QCOMPARE(m_f->boxes().shown().first().buttons, Buttons::Ok);
     QVERIFY(control<QPushButton>("Command2")->isEnabled()); // the hook went on all the same
 }
 
@@ -304,7 +265,8 @@ void TestReserveForm::savingAndLeaving()
     QFETCH(QList<Answer>, answers);
     QFETCH(bool, leaves);
     const bool written = answers.value(0, Answer::Cancel) == Answer::Yes && !saveFails;
-    bringCallUp();
+    m_f->bringCallUp();
+    m_opener.device()->clearWritten();
     int ended = 0;
     QByteArray writtenAtEnd;
     m_window->setProgramEnd([&] {
@@ -312,7 +274,7 @@ void TestReserveForm::savingAndLeaving()
         writtenAtEnd = m_opener.device() ? m_opener.device()->written() : "deleted";
     });
     ExitSignals exitSignals;
-    connect(&exitSignals, &ExitSignals::exitRequested, m_window.get(),
+    connect(&exitSignals, &ExitSignals::exitRequested, m_window,
             &ReserveForm::leaveWithoutQuestions);
     QTemporaryDir saveDir; // each save goes to the directory current at that moment
     QVERIFY(QDir::setCurrent(saveDir.path()));
@@ -322,7 +284,7 @@ void TestReserveForm::savingAndLeaving()
     if (saveFails) // a folder where the file should be: the new file cannot take its place
         QVERIFY(QDir().mkdir(path));
     for (const Answer answer : answers)
-        m_boxes.answerNext(answer);
+        m_f->boxes().answerNext(answer);
     m_window->show();
     bool closed = false;
     if (way == Way::CloseBox)
@@ -336,15 +298,15 @@ void TestReserveForm::savingAndLeaving()
     QTRY_COMPARE(ended + int(closed), int(leaves));
     QCOMPARE(writtenAtEnd, leaves ? QByteArray("ATH0\r") : QByteArray());
     QCOMPARE(m_window->lineControl().isPortOpen(), !leaves);
-    QCOMPARE(m_boxes.shown().size(), answers.size()); // never a second question
+    QCOMPARE(m_f->boxes().shown().size(), answers.size()); // never a second question
     if (!answers.isEmpty()) {
         const bool askToLeave = way == Way::ExitMenu && !changed;
         QCOMPARE(boxes().first(), way == Way::SaveMenu ? "保存確認: " + SaveQuestion
                                   : askToLeave         ? "終了確認: 終了しますか？"
                                                        : "終了確認: " + SaveQuestion);
-        QCOMPARE(m_boxes.shown().first().buttons, way == Way::SaveMenu ? Buttons::YesNo
-                                                  : askToLeave         ? Buttons::OkCancel
-                                                                       : Buttons::YesNoCancel);
+        QCOMPARE(m_f->boxes().shown().first().buttons, way == Way::SaveMenu ? Buttons::YesNo
+                                                       : askToLeave         ? Buttons::OkCancel
+                                                                            : Buttons::YesNoCancel);
     }
     const QString failure = "保存できません: 設定を保存できませんでした。\r\n";
     if (saveFails) // the reason follows
@@ -352,7 +314,7 @@ void TestReserveForm::savingAndLeaving()
     QCOMPARE(QFileInfo(path).isFile(), written);
     if (written)
         QCOMPARE(SettingsFile::load(path).date, QStringLiteral("31"));
-    QVERIFY(QDir(m_dir->path()).isEmpty()); // nothing where the program started
+    QVERIFY(QDir(m_f->folder()).isEmpty()); // nothing where the program started
     QCOMPARE(m_window->changedFlag(), changed && !written);
 }
 

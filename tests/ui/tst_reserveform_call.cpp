@@ -1,14 +1,9 @@
 #include "ModemSimulator.h"
-#include "ReserveForm.h"
-#include "ScriptedMessageBoxes.h"
 #include "SerialPortOpener.h"
+#include "WindowFixture.h"
 
-#include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The typical call of a reservation, clicked through the real window against the modem
@@ -18,9 +13,6 @@ class TestReserveFormCall : public QObject {
 
 private Q_SLOTS:
     void typicalCall();
-
-private:
-    qint64 clickTimed(ReserveForm& window, const QString& objectName);
 };
 
 namespace {
@@ -28,49 +20,33 @@ constexpr int DialPauseMs = 400;
 constexpr int PairPauseMs = 300;
 } // namespace
 
-qint64 TestReserveFormCall::clickTimed(ReserveForm& window, const QString& objectName)
-{
-    auto* button = window.findChild<QPushButton*>(objectName);
-    if (!button || !button->isEnabled())
-        qFatal("%s cannot be clicked", qPrintable(objectName));
-    QElapsedTimer clock;
-    clock.start();
-    button->click();
-    return clock.elapsed();
-}
-
 void TestReserveFormCall::typicalCall()
 {
     ModemSimulator simulator;
     QVERIFY(simulator.start());
     qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
 
-    QTemporaryDir folder;
-    const QString demo =
-        qEnvironmentVariable("TARVIK_SOURCE_DIR") + QStringLiteral("/data/demo/Tarvik.ini");
-    QVERIFY(QFile::copy(demo, folder.filePath(QStringLiteral("Tarvik.ini"))));
-    const QString startDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(folder.path()));
-
-    ScriptedMessageBoxes boxes;
     SerialPortOpener opener;
-    ReserveForm window(boxes, opener);
-    QDir::setCurrent(startDir);
-    LineControl::Timing timing;
-    timing.dialPauseMs = DialPauseMs;
-    timing.pairPauseMs = PairPauseMs;
-    window.lineControl().setTiming(timing);
-
-    clickTimed(window, QStringLiteral("Command1"));
-    const qint64 dialMs = clickTimed(window, QStringLiteral("Command2"));
+    WindowFixture f(opener, qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini");
+    ReserveForm& window = f.window();
+    window.lineControl().setTiming(
+        {LineControl::Timing().replyTimeoutMs, DialPauseMs, PairPauseMs});
+    QElapsedTimer clock;
+    const auto clickTimed = [&](const char* objectName) {
+        clock.start();
+        f.click(QLatin1String(objectName));
+        return clock.elapsed();
+    };
+    clickTimed("Command1");
+    const qint64 dialMs = clickTimed("Command2");
     QVERIFY2(dialMs >= DialPauseMs, qPrintable(QString::number(dialMs)));
-    clickTimed(window, QStringLiteral("Command3"));
-    clickTimed(window, QStringLiteral("Command4_0"));
-    QVERIFY(clickTimed(window, QStringLiteral("Command6")) >= PairPauseMs);
-    QVERIFY(clickTimed(window, QStringLiteral("Command7")) >= PairPauseMs);
+    clickTimed("Command3");
+    clickTimed("Command4_0");
+    QVERIFY(clickTimed("Command6") >= PairPauseMs);
+    QVERIFY(clickTimed("Command7") >= PairPauseMs);
     for (const char* step : {"Command9_0", "Command4_1", "Command12", "Command13", "Command9_1",
                              "Command4_2", "Command4_3", "Command11_10", "Command5_3", "Command10"})
-        clickTimed(window, QLatin1String(step));
+        f.click(QLatin1String(step));
 
     const QByteArray expected = "ATH1\r"
                                 "ATDT0451234567;\r"
@@ -91,9 +67,9 @@ void TestReserveFormCall::typicalCall()
                                 "ATDT0;\r\n" // 他ｻｰﾋﾞｽ
                                 "ATH0\r";
     QTRY_COMPARE(simulator.received(), expected);
-    QVERIFY(boxes.shown().isEmpty());
+    QVERIFY(f.boxes().shown().isEmpty());
     QVERIFY(!window.lineControl().isPortOpen());
-    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
+    QVERIFY(f.control<QPushButton>(QStringLiteral("Command1"))->isEnabled());
 }
 
 QTEST_MAIN(TestReserveFormCall)
