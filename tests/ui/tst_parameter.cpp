@@ -61,7 +61,7 @@ private:
     void fill(const QStringList& fields) const;
     QStringList fields() const;
     QStringList shownItems() const;
-    QString box(int i) const { return m_boxes.shown()[i].title + ": " + m_boxes.shown()[i].text; }
+    QString box(int i) const { return m_boxes.texts().at(i); }
     void closeDiscarding();
 
     FakeRegistrationLists m_lists;
