@@ -1,7 +1,9 @@
 #include "ExitSignals.h"
+#include "LineControl.h"
 #include "QtMessageBoxes.h"
 #include "ReserveForm.h"
 #include "SerialPortOpener.h"
+#include "SettingsFile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,9 +54,12 @@ int main(int argc, char* argv[])
     describeCommandLine(parser);
     parser.process(app);
 
-    QtMessageBoxes boxes;
     SerialPortOpener opener;
-    ReserveForm window(boxes, opener);
+    LineControl line(opener);
+    QtMessageBoxes boxes;
+    ReserveForm window(line, boxes, &SettingsFile::pathInCurrentDirectory);
+    // Leaving from the menu has asked its questions already; the close box's must not follow.
+    QObject::connect(&window, &ReserveForm::exitRequested, &app, [] { QCoreApplication::exit(0); });
     // The end of the desktop session, Ctrl+C or a closed terminal: hang up, then end.
     ExitSignals exitSignals;
     QObject::connect(&exitSignals, &ExitSignals::exitRequested, &window,

@@ -145,10 +145,5 @@ bool SettingsFile::serialize(const Settings& settings, QByteArray* contents, QSt
 bool SettingsFile::save(const QString& path, const Settings& settings, QString* error)
 {
     QByteArray contents;
-    QString reason;
-    const bool ok =
-        serialize(settings, &contents, &reason) && AtomicFile::write(path, contents, &reason);
-    if (!ok && error)
-        *error = QStringLiteral("設定ファイルを保存できませんでした。\n%1").arg(reason);
-    return ok;
+    return serialize(settings, &contents, error) && AtomicFile::write(path, contents, error);
 }

@@ -21,7 +21,8 @@ public:
     static Settings load(const QString& path);
 
     // Writes the whole file aside, syncs it and renames it over the old one (mode 0600).
-    // On failure the old file is untouched, false is returned and *error says why in Japanese.
+    // On failure the old file is untouched, false is returned and *error gives the reason in
+    // Japanese (which field cannot be stored, or which step of the replacement failed).
     static bool save(const QString& path, const Settings& settings, QString* error);
 
     // The list key of entry n (from 1): "00" + n, i.e. "001".."009", "0010".."0064".

@@ -2,9 +2,12 @@
 
 namespace {
 
-const QByteArray offHookCommand = QByteArrayLiteral("ATH1\r");
-const QByteArray onHookCommand = QByteArrayLiteral("ATH0\r");
+const QByteArray OffHookCommand = QByteArrayLiteral("ATH1\r");
+const QByteArray OnHookCommand = QByteArrayLiteral("ATH0\r");
 
+// Tone commands end in CR LF and every other command in CR alone: these are the bytes the
+// modems in use have always been sent, and they are kept exactly. A V.250 modem runs the line
+// at the CR and drops the LF that follows, so neither form needs "fixing" to match the other.
 QByteArray toneCommand(const QString& tones)
 {
     return "ATDT" + tones.toLatin1() + ";\r\n";
@@ -18,7 +21,15 @@ QByteArray dialCommand(LineControl::DialMode mode, const QString& number)
 
 } // namespace
 
-LineControl::LineControl(PortOpener& opener, QObject* parent) : QObject(parent), m_opener(opener) {}
+LineControl::LineControl(PortOpener& opener, QObject* parent)
+    : LineControl(opener, Timing(), parent)
+{
+}
+
+LineControl::LineControl(PortOpener& opener, const Timing& timing, QObject* parent)
+    : QObject(parent), m_opener(opener), m_timing(timing)
+{
+}
 
 LineControl::~LineControl()
 {
@@ -28,11 +39,6 @@ LineControl::~LineControl()
         m_channel->abort();
         m_channel->deleteWhenIdle();
     }
-}
-
-void LineControl::setTiming(const Timing& timing)
-{
-    m_timing = timing;
 }
 
 LineControl::State LineControl::state() const
@@ -56,13 +62,13 @@ void LineControl::hook(int comIndex)
         return;
     PortOpener::Result opened = m_opener.open(comIndex);
     if (!opened.device) {
-        emit portOpenFailed(opened.deviceName, opened.error);
+        Q_EMIT portOpenFailed(opened.deviceName, opened.error);
         return;
     }
     adoptDevice(std::move(opened));
     beginOperation(State::Hooking);
     // No discard: the port has just been opened.
-    if (writeCommand(offHookCommand) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show))
+    if (writeCommand(OffHookCommand) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show))
         finishOperation(State::OffHook);
 }
 
@@ -100,15 +106,13 @@ bool LineControl::sendTones(const QString& tones)
     return true;
 }
 
-bool LineControl::sendTonePair(const QString& first, const QString& second,
-                               const ToneFilter& accept)
+bool LineControl::sendTonePair(const QString& first, const QString& second, const ToneCheck& check)
 {
     if (!canSend())
         return false;
     const State callState = m_state;
     beginOperation(callState);
-    // The pause runs whether the first part was sent, refused or timed out.
-    if (sendAccepted(first, accept) && pause(m_timing.pairPauseMs) && sendAccepted(second, accept))
+    if (sendChecked(first, check) && pause(m_timing.pairPauseMs) && sendChecked(second, check))
         finishOperation(callState);
     return true;
 }
@@ -166,7 +170,7 @@ void LineControl::hangUp(int timeoutMs, TimeoutBox box)
     interruptRunningOperation();
     beginOperation(State::HangingUp);
     m_channel->discardInput();
-    if (!writeCommand(onHookCommand) || !awaitOk(timeoutMs, box))
+    if (!writeCommand(OnHookCommand) || !awaitOk(timeoutMs, box))
         return;
     retireChannel();
     finishOperation(State::Idle);
@@ -183,10 +187,10 @@ bool LineControl::sendToneCommand(const QString& tones)
     return writeCommand(toneCommand(tones)) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show);
 }
 
-bool LineControl::sendAccepted(const QString& tones, const ToneFilter& accept)
+bool LineControl::sendChecked(const QString& tones, const ToneCheck& check)
 {
     const Continuation continuation(this);
-    const bool accepted = accept(tones); // may show a box, and events run meanwhile
+    const bool accepted = check(tones); // may show a box, and events run meanwhile
     if (!continuation.holds())
         return false;
     return !accepted || sendToneCommand(tones);
@@ -204,9 +208,9 @@ bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
         reply.outcome != CommandChannel::Outcome::TimedOut)
         return false; // the device failed; onChannelFailed follows
     const bool ok = reply.outcome == CommandChannel::Outcome::Ok;
-    emit commandAnswered(ok, reply.modemAnswer);
+    Q_EMIT commandAnswered(ok, reply.modemAnswer);
     if (!ok && box == TimeoutBox::Show)
-        emit replyTimedOut(reply.modemAnswer); // the box is modal: events run meanwhile
+        Q_EMIT replyTimedOut(reply.modemAnswer); // the box is modal: events run meanwhile
     return continuation.holds();
 }
 
@@ -224,25 +228,22 @@ bool LineControl::pause(int ms)
 void LineControl::beginWait(Wait kind, int durationMs)
 {
     m_waitRunning = true;
-    emit waitStarted(kind, durationMs);
+    Q_EMIT waitStarted(kind, durationMs);
 }
 
 void LineControl::endWait()
 {
     m_waitRunning = false;
-    emit waitEnded();
+    Q_EMIT waitEnded();
 }
 
-void LineControl::onChannelFailed(const QString& reason)
+void LineControl::onChannelFailed(const QString& detail)
 {
     interruptRunningOperation();
     retireChannel();
     setBusy(false);
     setState(State::Idle);
-    const QString what =
-        QStringLiteral("%1 との通信が途切れました。モデムのケーブルと電源を確かめてください。")
-            .arg(m_deviceName);
-    emit deviceFailed(reason.isEmpty() ? what : QStringLiteral("%1（%2）").arg(what, reason));
+    Q_EMIT deviceFailed(m_deviceName, detail);
 }
 
 void LineControl::setState(State state)
@@ -250,7 +251,7 @@ void LineControl::setState(State state)
     if (state == m_state)
         return;
     m_state = state;
-    emit stateChanged(state);
+    Q_EMIT stateChanged(state);
 }
 
 void LineControl::setBusy(bool busy)
@@ -258,5 +259,5 @@ void LineControl::setBusy(bool busy)
     if (busy == m_busy)
         return;
     m_busy = busy;
-    emit busyChanged(busy);
+    Q_EMIT busyChanged(busy);
 }

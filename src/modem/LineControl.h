@@ -32,25 +32,24 @@ public:
     // What a running wait is waiting for, for a status display.
     enum class Wait {
         Reply, // the modem's "OK" CR LF
-        Pause, // a fixed pause (after the dial command, between two parts of a send)
+        Pause, // a fixed pause (after the dial command, between the strings of a tone pair)
     };
     Q_ENUM(Wait)
 
     struct Timing {
-        int replyTimeoutMs = CommandChannel::defaultReplyTimeoutMs; // wait for "OK" CR LF
-        int dialPauseMs = 5000; // fixed pause after the dial command
-        int pairPauseMs = 3000; // between registration number and PIN, facility and breakdown
+        int replyTimeoutMs = 5000;     // wait for "OK" CR LF
+        int dialPauseMs = 5000;        // fixed pause after the dial command
+        int pairPauseMs = 3000;        // between the two strings of a tone pair
         int exitReplyTimeoutMs = 1000; // hang-up on exit: at most this, without a box
     };
 
-    // Decides, just before each part of a two-part send, whether that part goes out
-    // (the window's digit check, which shows its own box when it refuses).
-    using ToneFilter = std::function<bool(const QString& tones)>;
+    // Asked just before each string of a tone pair goes out: false skips that string. It may
+    // run events (a modal box); the pair goes on afterwards unless it was interrupted.
+    using ToneCheck = std::function<bool(const QString& tones)>;
 
-    explicit LineControl(PortOpener& opener, QObject* parent = nullptr);
+    explicit LineControl(PortOpener& opener, QObject* parent = nullptr); // the real timings
+    LineControl(PortOpener& opener, const Timing& timing, QObject* parent = nullptr);
     ~LineControl() override;
-
-    void setTiming(const Timing& timing);
 
     State state() const;
     bool isPortOpen() const;
@@ -65,7 +64,9 @@ public:
 
     // Refused (false, nothing written) when the port is closed or another operation runs.
     bool sendTones(const QString& tones);
-    bool sendTonePair(const QString& first, const QString& second, const ToneFilter& accept);
+    // Two tone strings with a pause between them, each passed through check first. The pause
+    // runs whether the first string went out, was skipped or timed out.
+    bool sendTonePair(const QString& first, const QString& second, const ToneCheck& check);
 
     // For leaving the program: ends any running operation, sends "ATH0" CR, waits for OK at
     // most exitReplyTimeoutMs without a box, closes the port. Does nothing when closed.
@@ -79,7 +80,9 @@ Q_SIGNALS:
     // when the slot returns. modemAnswer is a recognised result code ("NO DIALTONE") or empty.
     void replyTimedOut(const QString& modemAnswer);
     void portOpenFailed(const QString& deviceName, const QString& reason);
-    void deviceFailed(const QString& reason); // the port has been closed, state is Idle
+    // The device went away or refused a write; detail is the system's wording, maybe empty.
+    // The port has been closed and the state is Idle.
+    void deviceFailed(const QString& deviceName, const QString& detail);
 
     // Every waitStarted is followed by one waitEnded, also when the wait is interrupted.
     void waitStarted(LineControl::Wait kind, int durationMs);
@@ -117,13 +120,13 @@ private:
     // it was interrupted (hang-up, device failure) or this object is gone meanwhile.
     bool writeCommand(const QByteArray& line);
     bool sendToneCommand(const QString& tones);
-    bool sendAccepted(const QString& tones, const ToneFilter& accept);
+    bool sendChecked(const QString& tones, const ToneCheck& check);
     bool awaitOk(int timeoutMs, TimeoutBox box);
     bool pause(int ms);
 
     void beginWait(Wait kind, int durationMs);
     void endWait();
-    void onChannelFailed(const QString& reason);
+    void onChannelFailed(const QString& detail);
     void setState(State state);
     void setBusy(bool busy);
 

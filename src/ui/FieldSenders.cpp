@@ -11,6 +11,35 @@ namespace {
 const QString CannotSendTitle = QStringLiteral("送信できません");
 const QString SendErrorTitle = QStringLiteral("送信文字列エラー");
 
+QString keyTones(int keyIndex)
+{
+    return QStringLiteral("0123456789*#").mid(keyIndex, 1);
+}
+
+QString serviceTones(const QString& serviceLine)
+{
+    return serviceLine.left(3);
+}
+
+QString timeSlotTones(const QString& timeSlot)
+{
+    return timeSlot.left(2);
+}
+
+// Registration number and PIN: the first 8 and the last 4 of the line's last 13 characters.
+std::pair<QString, QString> memberTones(const QString& entry)
+{
+    const QString tail = entry.right(13);
+    return {tail.left(8), tail.right(4)};
+}
+
+// Facility and breakdown code: the first 4 and the last 2 of the line's first 7 characters.
+std::pair<QString, QString> facilityTones(const QString& entry)
+{
+    const QString head = entry.left(7);
+    return {head.left(4), head.right(2)};
+}
+
 } // namespace
 
 FieldSenders::FieldSenders(LineControl& line, MessageBoxes& boxes, QWidget* boxParent)
@@ -31,7 +60,7 @@ bool FieldSenders::checkToneString(const QString& text) const
     return false;
 }
 
-bool FieldSenders::acceptDigits(const QString& text) const
+bool FieldSenders::passesDigitCheck(const QString& text) const
 {
     if (ToneString::isDigits(text))
         return true;
@@ -41,7 +70,7 @@ bool FieldSenders::acceptDigits(const QString& text) const
 
 void FieldSenders::checkDigits(const QString& text)
 {
-    if (lineIsFree() && acceptDigits(text))
+    if (lineIsFree() && passesDigitCheck(text))
         send(text);
 }
 
@@ -77,7 +106,7 @@ void FieldSenders::sendField(const QString& step, const QString& digits)
 void FieldSenders::sendMember(const std::optional<QString>& entry)
 {
     sendSelected(
-        entry, &FieldSenders::memberTones, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
+        entry, &memberTones, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
         QStringLiteral("メンバーが選ばれていません。\r\n"
                        "「登録」メニューの「ID番号」でメンバーを登録し、一覧から選んでください。"));
 }
@@ -85,8 +114,7 @@ void FieldSenders::sendMember(const std::optional<QString>& entry)
 void FieldSenders::sendFacility(const std::optional<QString>& entry)
 {
     sendSelected(
-        entry, &FieldSenders::facilityTones,
-        {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
+        entry, &facilityTones, {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
         QStringLiteral("施設が選ばれていません。\r\n"
                        "「登録」メニューの「施設」で施設を登録し、一覧から選んでください。"));
 }
@@ -118,33 +146,6 @@ void FieldSenders::sendFreeString(const QString& text)
         send(text);
 }
 
-QString FieldSenders::keyTones(int keyIndex)
-{
-    return QStringLiteral("0123456789*#").mid(keyIndex, 1);
-}
-
-QString FieldSenders::serviceTones(const QString& serviceLine)
-{
-    return serviceLine.left(3);
-}
-
-QString FieldSenders::timeSlotTones(const QString& timeSlot)
-{
-    return timeSlot.left(2);
-}
-
-FieldSenders::TonePair FieldSenders::memberTones(const QString& entry)
-{
-    const QString tail = entry.right(13);
-    return {tail.left(8), tail.right(4)};
-}
-
-FieldSenders::TonePair FieldSenders::facilityTones(const QString& entry)
-{
-    const QString head = entry.left(7);
-    return {head.left(4), head.right(2)};
-}
-
 bool FieldSenders::lineIsFree() const
 {
     if (!m_line.isBusy())
@@ -164,8 +165,8 @@ void FieldSenders::sendPair(const TonePair& pair)
 {
     if (!lineIsFree())
         return;
-    const auto accept = [this](const QString& tones) { return acceptDigits(tones); };
-    if (!m_line.sendTonePair(pair.first, pair.second, accept))
+    const auto check = [this](const QString& tones) { return passesDigitCheck(tones); };
+    if (!m_line.sendTonePair(pair.first, pair.second, check))
         QApplication::beep();
 }
 

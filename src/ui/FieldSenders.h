@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class LineControl;
 class MessageBoxes;
@@ -17,11 +18,6 @@ class QWidget;
 // operation's "OK" nor abort a dial that is still running.
 class FieldSenders {
 public:
-    struct TonePair {
-        QString first;
-        QString second;
-    };
-
     // Told the step of each send before it starts: one name per tone string it sends, so
     // that a display can say what went out without showing the tones.
     using StepNamer = std::function<void(const QStringList& partNames)>;
@@ -32,9 +28,8 @@ public:
 
     // True when every character is one of "0123456789*#-"; otherwise shows why and is false.
     bool checkToneString(const QString& text) const;
-    // True when every character is a digit; otherwise shows why and is false.
-    bool acceptDigits(const QString& text) const;
-    // acceptDigits, then sends the text when it passed.
+    // Checks that every character is a digit and sends the text when it is; otherwise shows
+    // why and sends nothing. For the numeric fields, checking and sending are one step.
     void checkDigits(const QString& text);
 
     void sendKey(int keyIndex);                   // "0".."9", "*", "#"
@@ -48,15 +43,11 @@ public:
     void sendFacility(const std::optional<QString>& entry);
     void sendFreeString(const QString& text);
 
-    static QString keyTones(int keyIndex);
-    static QString serviceTones(const QString& serviceLine);
-    static QString timeSlotTones(const QString& timeSlot);
-    // Registration number and PIN: the first 8 and the last 4 of the line's last 13 characters.
-    static TonePair memberTones(const QString& entry);
-    // Facility and breakdown code: the first 4 and the last 2 of the line's first 7 characters.
-    static TonePair facilityTones(const QString& entry);
-
 private:
+    using TonePair = std::pair<QString, QString>;
+
+    // True when every character is a digit; otherwise shows why and is false. Sends nothing.
+    bool passesDigitCheck(const QString& text) const;
     bool lineIsFree() const;
     void send(const QString& tones);
     void sendPair(const TonePair& pair);

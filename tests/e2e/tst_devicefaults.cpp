@@ -80,11 +80,11 @@ void TestDeviceFaults::faultLeavesNothingLost()
     f.control<QLineEdit>(QStringLiteral("Text5"))->setText(EditedDate);
     for (const QString& step : clicks)
         f.click(step);
-    if (window.lineControl().isPortOpen())
+    if (f.line().isPortOpen())
         f.click(QStringLiteral("Command10"));
 
-    QTRY_COMPARE(window.lineControl().state(), LineControl::State::Idle);
-    QVERIFY(!window.lineControl().isPortOpen());
+    QTRY_COMPARE(f.line().state(), LineControl::State::Idle);
+    QVERIFY(!f.line().isPortOpen());
     QVERIFY(f.control<QPushButton>(QStringLiteral("Command1"))->isEnabled());
     QCOMPARE(f.boxes().titles(), boxTitles);
     if (!lastBoxLine.isEmpty())
@@ -94,9 +94,8 @@ void TestDeviceFaults::faultLeavesNothingLost()
         QCOMPARE(simulator.received(), QByteArray());
 
     QVERIFY(window.changedFlag());
-    const QString path = f.folder() + QStringLiteral("/Tarvik.ini");
-    QVERIFY(window.saveSettings(path));
-    QCOMPARE(SettingsFile::load(path).date, EditedDate);
+    QVERIFY(window.saveSettings());
+    QCOMPARE(SettingsFile::load(f.settingsPath()).date, EditedDate);
 }
 
 QTEST_MAIN(TestDeviceFaults)

@@ -22,7 +22,7 @@ using Entries = QList<QStringList>; // the three fields of each entry, in editor
 class TestRegistrationRoundtrip : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void storedEntriesAreLoadedAndSentAfterRestart();
 
 private:
@@ -41,7 +41,8 @@ void TestRegistrationRoundtrip::startProgram()
     if (m_f)
         m_f->restart();
     else
-        m_f = std::make_unique<WindowFixture>(m_opener);
+        m_f = std::make_unique<WindowFixture>(m_opener, QString(),
+                                              LineControl::Timing{2000, 50, 50, 1000});
     m_window = &m_f->window();
     m_window->show();
 }
@@ -90,7 +91,6 @@ void TestRegistrationRoundtrip::storedEntriesAreLoadedAndSentAfterRestart()
     QCOMPARE(m_window->registrationList(Kind::Facilities),
              QStringList{"2034 12 【第１】＝［Ａ］ a=b;c [MEMBER]"});
 
-    m_window->lineControl().setTiming({2000, 50, 50, 1000});
     m_f->click("Command1"); // Hook
     m_f->click("Command2"); // Dial
     QVERIFY(m_modem.waitForTranscriptLine("dialled 0612345678 (tone)", 3000));

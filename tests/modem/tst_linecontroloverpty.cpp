@@ -31,8 +31,7 @@ void TestLineControlOverPty::modemAnswersDecideTheTimeout()
     QVERIFY(simulator.start(flags));
     qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
     SerialPortOpener opener;
-    LineControl line(opener);
-    line.setTiming({400, 100, 100, 200});
+    LineControl line(opener, {400, 100, 100, 200});
     QStringList boxes;
     connect(&line, &LineControl::replyTimedOut, this,
             [&](const QString& answer) { boxes << answer; });

@@ -4,27 +4,22 @@
 #include <QPushButton>
 #include <QTest>
 
-WindowFixture::WindowFixture(PortOpener& opener, const QString& settingsToCopy) : m_opener(opener)
+WindowFixture::WindowFixture(PortOpener& opener, const QString& settingsToCopy,
+                             const LineControl::Timing& timing)
+    : m_opener(opener), m_timing(timing)
 {
-    if (!settingsToCopy.isEmpty() &&
-        !QFile::copy(settingsToCopy, m_folder.filePath(QStringLiteral("Tarvik.ini"))))
+    if (!settingsToCopy.isEmpty() && !QFile::copy(settingsToCopy, settingsPath()))
         qFatal("cannot copy %s", qPrintable(settingsToCopy));
-    if (!QDir::setCurrent(m_folder.path()))
-        qFatal("cannot enter %s", qPrintable(m_folder.path()));
     restart();
 }
 
-WindowFixture::~WindowFixture()
-{
-    m_window.reset();
-    QDir::setCurrent(m_startDir);
-}
+WindowFixture::~WindowFixture() = default;
 
 void WindowFixture::restart()
 {
     m_window.reset(); // nothing of the previous run stays in memory
-    m_window = std::make_unique<ReserveForm>(m_boxes, m_opener);
-    m_window->lineControl().setTiming(shortTiming);
+    m_line = std::make_unique<LineControl>(m_opener, m_timing);
+    m_window = std::make_unique<ReserveForm>(*m_line, m_boxes, [this] { return settingsPath(); });
 }
 
 void WindowFixture::click(const QString& objectName)
@@ -38,5 +33,5 @@ void WindowFixture::bringCallUp()
 {
     click(QStringLiteral("Command1"));
     click(QStringLiteral("Command2"));
-    QCOMPARE(m_window->lineControl().state(), LineControl::State::Dialled);
+    QCOMPARE(m_line->state(), LineControl::State::Dialled);
 }

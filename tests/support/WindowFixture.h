@@ -3,26 +3,28 @@
 #include "ReserveForm.h"
 #include "ScriptedMessageBoxes.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <memory>
 
-// The main window as a user starts it: in a fresh folder of its own, which stays the current
-// folder until the fixture goes, with scripted boxes and short waits. The opener is the test's.
+// The main window as the program composes it, with scripted boxes, the test's port opener,
+// the given waits and its settings file in a fresh folder of its own.
 class WindowFixture {
 public:
-    static constexpr LineControl::Timing shortTiming{300, 20, 20, 200};
+    static constexpr LineControl::Timing ShortTiming{300, 20, 20, 200};
 
-    explicit WindowFixture(PortOpener& opener, const QString& settingsToCopy = {});
+    explicit WindowFixture(PortOpener& opener, const QString& settingsToCopy = {},
+                           const LineControl::Timing& timing = ShortTiming);
     ~WindowFixture();
     WindowFixture(const WindowFixture&) = delete;
     WindowFixture& operator=(const WindowFixture&) = delete;
 
     ReserveForm& window() { return *m_window; }
+    LineControl& line() { return *m_line; }
     ScriptedMessageBoxes& boxes() { return m_boxes; }
     QString folder() const { return m_folder.path(); }
-    // A new window in place of the old one, as when the program is started again.
+    QString settingsPath() const { return m_folder.filePath(QStringLiteral("Tarvik.ini")); }
+    // A new window and line in place of the old ones, as when the program is started again.
     void restart();
 
     // Clicks the button; a missing or disabled one fails the running test.
@@ -38,9 +40,10 @@ public:
     void bringCallUp();
 
 private:
-    QString m_startDir = QDir::currentPath();
     QTemporaryDir m_folder;
     PortOpener& m_opener;
+    LineControl::Timing m_timing;
     ScriptedMessageBoxes m_boxes;
+    std::unique_ptr<LineControl> m_line;
     std::unique_ptr<ReserveForm> m_window;
 };

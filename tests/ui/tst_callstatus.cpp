@@ -49,6 +49,7 @@ private Q_SLOTS:
     void countdownTicksEverySecond();
 
 private:
+    void build(const LineControl::Timing& timing);
     void bringCallUp();
 
     FakePortOpener m_opener;
@@ -65,10 +66,15 @@ private:
 
 void TestCallStatus::init()
 {
+    build({ReplyTimeoutMs, PauseMs, PauseMs});
+}
+
+void TestCallStatus::build(const LineControl::Timing& timing)
+{
+    cleanup();
     m_opener = FakePortOpener();
     m_opener.setAutoReply(FakeModemDevice::okReply());
-    m_line = std::make_unique<LineControl>(m_opener);
-    m_line->setTiming({ReplyTimeoutMs, PauseMs, PauseMs});
+    m_line = std::make_unique<LineControl>(m_opener, timing);
     m_bar = std::make_unique<QStatusBar>();
     m_senders = std::make_unique<FieldSenders>(*m_line, m_boxes, nullptr);
     m_status = std::make_unique<CallStatus>(*m_line, *m_bar);
@@ -193,9 +199,9 @@ void TestCallStatus::stepTexts()
 
 void TestCallStatus::countdownTicksEverySecond()
 {
+    build({2500, PauseMs, PauseMs}); // shows 3, 2 after 0.5 s, 1 after 1.5 s
     bringCallUp();
     m_opener.device()->setAutoReply({});
-    m_line->setTiming({2500, PauseMs}); // shows 3, 2 after 0.5 s, 1 after 1.5 s
     QElapsedTimer clock;
     QList<qint64> shownAt;
     QObject scope; // the connection ends with the test

@@ -41,8 +41,7 @@ void TestFieldSenders::init()
     m_boxes.reset();
     m_opener = FakePortOpener();
     m_opener.setAutoReply(FakeModemDevice::okReply());
-    m_line = std::make_unique<LineControl>(m_opener);
-    m_line->setTiming({300, 10, 10, 100});
+    m_line = std::make_unique<LineControl>(m_opener, LineControl::Timing{300, 10, 10, 100});
     m_senders = std::make_unique<FieldSenders>(*m_line, m_boxes, nullptr);
 }
 

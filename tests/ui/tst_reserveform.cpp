@@ -111,10 +111,10 @@ void TestReserveForm::startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit()
     QVERIFY(QDir(m_f->folder()).isEmpty()); // starting writes nothing
     Settings stored;
     stored.number = QStringLiteral("045-123-4567");
-    QVERIFY(SettingsFile::save(QStringLiteral("Tarvik.ini"), stored, nullptr));
-    const ReserveForm loaded(m_f->boxes(), m_opener);
-    QCOMPARE(loaded.findChild<QLineEdit*>("Text1")->text(), stored.number);
-    QVERIFY(!loaded.changedFlag()); // although loading filled the field
+    QVERIFY(SettingsFile::save(m_f->settingsPath(), stored, nullptr));
+    m_f->restart();
+    QCOMPARE(m_f->control<QLineEdit>("Text1")->text(), stored.number);
+    QVERIFY(!m_f->window().changedFlag()); // although loading filled the field
 }
 
 // Tab goes through the flow chart row by row, left to right, then starts again at the top of
@@ -152,8 +152,8 @@ void TestReserveForm::enabledStatesThroughACall()
     click(QStringLiteral("Command1"));
     seen << enabledButtons();
     connect(
-        &m_window->lineControl(), &LineControl::waitStarted, this,
-        [&] { seen << enabledButtons(); }, Qt::SingleShotConnection);
+        &m_f->line(), &LineControl::waitStarted, this, [&] { seen << enabledButtons(); },
+        Qt::SingleShotConnection);
     click(QStringLiteral("Command2"));
     seen << enabledButtons();
     click(QStringLiteral("Command10"));
@@ -180,7 +180,7 @@ void TestReserveForm::deviceFailureNamesThePortThatWasOpened()
     control<QComboBox>("Combo1")->setCurrentIndex(2); // chosen after the call was set up
     m_f->boxes().answerNext(Answer::Ok);
     m_opener.device()->vanish("USB が抜かれました");
-    QTRY_COMPARE(m_window->lineControl().state(), State::Idle);
+    QTRY_COMPARE(m_f->line().state(), State::Idle);
     QCOMPARE(boxes(), QStringList{QStringLiteral(
                           "モデムとの通信が切れました: fake:COM1 との通信が途切れました。モデムの"
                           "ケーブルと電源を確かめてください。（USB が抜かれました）\r\n回線を切"
@@ -269,16 +269,14 @@ void TestReserveForm::savingAndLeaving()
     m_opener.device()->clearWritten();
     int ended = 0;
     QByteArray writtenAtEnd;
-    m_window->setProgramEnd([&] {
+    connect(m_window, &ReserveForm::exitRequested, this, [&] {
         ++ended;
         writtenAtEnd = m_opener.device() ? m_opener.device()->written() : "deleted";
     });
     ExitSignals exitSignals;
     connect(&exitSignals, &ExitSignals::exitRequested, m_window,
             &ReserveForm::leaveWithoutQuestions);
-    QTemporaryDir saveDir; // each save goes to the directory current at that moment
-    QVERIFY(QDir::setCurrent(saveDir.path()));
-    const QString path = saveDir.filePath(QStringLiteral("Tarvik.ini"));
+    const QString path = m_f->settingsPath();
     if (changed)
         control<QLineEdit>("Text5")->setText(QStringLiteral("31"));
     if (saveFails) // a folder where the file should be: the new file cannot take its place
@@ -297,7 +295,7 @@ void TestReserveForm::savingAndLeaving()
         writtenAtEnd = m_opener.device()->written();
     QTRY_COMPARE(ended + int(closed), int(leaves));
     QCOMPARE(writtenAtEnd, leaves ? QByteArray("ATH0\r") : QByteArray());
-    QCOMPARE(m_window->lineControl().isPortOpen(), !leaves);
+    QCOMPARE(m_f->line().isPortOpen(), !leaves);
     QCOMPARE(m_f->boxes().shown().size(), answers.size()); // never a second question
     if (!answers.isEmpty()) {
         const bool askToLeave = way == Way::ExitMenu && !changed;
@@ -314,7 +312,6 @@ void TestReserveForm::savingAndLeaving()
     QCOMPARE(QFileInfo(path).isFile(), written);
     if (written)
         QCOMPARE(SettingsFile::load(path).date, QStringLiteral("31"));
-    QVERIFY(QDir(m_f->folder()).isEmpty()); // nothing where the program started
     QCOMPARE(m_window->changedFlag(), changed && !written);
 }
 

@@ -27,10 +27,8 @@ void TestReserveFormCall::typicalCall()
     qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
 
     SerialPortOpener opener;
-    WindowFixture f(opener, qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini");
-    ReserveForm& window = f.window();
-    window.lineControl().setTiming(
-        {LineControl::Timing().replyTimeoutMs, DialPauseMs, PairPauseMs});
+    WindowFixture f(opener, qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini",
+                    {LineControl::Timing().replyTimeoutMs, DialPauseMs, PairPauseMs});
     QElapsedTimer clock;
     const auto clickTimed = [&](const char* objectName) {
         clock.start();
@@ -68,7 +66,7 @@ void TestReserveFormCall::typicalCall()
                                 "ATH0\r";
     QTRY_COMPARE(simulator.received(), expected);
     QVERIFY(f.boxes().shown().isEmpty());
-    QVERIFY(!window.lineControl().isPortOpen());
+    QVERIFY(!f.line().isPortOpen());
     QVERIFY(f.control<QPushButton>(QStringLiteral("Command1"))->isEnabled());
 }
 

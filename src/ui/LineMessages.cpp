@@ -1,0 +1,51 @@
+#include "LineMessages.h"
+
+#include "LineControl.h"
+#include "MessageBoxes.h"
+
+#include <QWidget>
+
+LineMessages::LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* parent)
+    : QObject(parent), m_boxes(boxes), m_parent(parent)
+{
+    // Direct: the operation that timed out carries on only once the box is closed.
+    connect(&line, &LineControl::replyTimedOut, this, &LineMessages::showReplyTimeout,
+            Qt::DirectConnection);
+    connect(&line, &LineControl::portOpenFailed, this, &LineMessages::showPortOpenFailure,
+            Qt::DirectConnection);
+    connect(&line, &LineControl::deviceFailed, this, &LineMessages::showDeviceFailure,
+            Qt::DirectConnection);
+}
+
+void LineMessages::showReplyTimeout(const QString& modemAnswer)
+{
+    QString text = QStringLiteral("モデムがつながっていないか、電源が入っていないかも知れません\r\n"
+                                  "確認したらプログラムを再起動してください");
+    if (!modemAnswer.isEmpty())
+        text += QStringLiteral("\r\nモデムの応答: ") + modemAnswer;
+    show(QStringLiteral("モデムから応答がありません"), text);
+}
+
+void LineMessages::showPortOpenFailure(const QString& deviceName, const QString& reason)
+{
+    show(QStringLiteral("ポートを開けません"),
+         QStringLiteral("モデムのポート %1 を開けませんでした。\r\n%2").arg(deviceName, reason));
+}
+
+// Names the port that was opened, whatever the port list shows now.
+void LineMessages::showDeviceFailure(const QString& deviceName, const QString& detail)
+{
+    QString text =
+        QStringLiteral("%1 との通信が途切れました。モデムのケーブルと電源を確かめてください。")
+            .arg(deviceName);
+    if (!detail.isEmpty())
+        text += QStringLiteral("（%1）").arg(detail);
+    text += QStringLiteral(
+        "\r\n回線を切りました。モデムを確かめてから「Hook」からやり直してください。");
+    show(QStringLiteral("モデムとの通信が切れました"), text);
+}
+
+void LineMessages::show(const QString& title, const QString& text)
+{
+    m_boxes.show(m_parent, title, text, MessageBoxes::Buttons::Ok);
+}

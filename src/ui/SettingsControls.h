@@ -1,0 +1,27 @@
+#pragma once
+
+#include "RegistrationLists.h"
+#include "ReserveFormLayout.h"
+#include "Settings.h"
+
+// Where each stored setting lives while the program runs: the main window's controls are the
+// only copy of the settings, so loading puts every value into the control that shows it and
+// saving reads them back from there.
+class SettingsControls {
+public:
+    explicit SettingsControls(const ReserveFormControls& controls);
+
+    // Also selects the first entry of each list. A port or dialling mode outside its list
+    // selects nothing rather than a choice nobody made.
+    void show(const Settings& settings) const;
+    Settings read() const;
+
+    QStringList registrationList(RegistrationLists::Kind kind) const;
+    // Replaces the list, which then has no selection: the user picks from the new list.
+    void replaceRegistrationList(RegistrationLists::Kind kind, const QStringList& entries) const;
+
+private:
+    QComboBox* listOf(RegistrationLists::Kind kind) const;
+
+    const ReserveFormControls& m_controls;
+};
