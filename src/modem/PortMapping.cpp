@@ -21,11 +21,7 @@ QByteArray environmentName(int comIndex)
 
 QString systemDevice(int comIndex)
 {
-#ifdef Q_OS_WIN
-    return caption(comIndex);
-#else
     return QStringLiteral("/dev/ttyS%1").arg(comIndex);
-#endif
 }
 
 } // namespace
