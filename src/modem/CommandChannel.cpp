@@ -73,7 +73,7 @@ CommandChannel::Outcome CommandChannel::waitMilliseconds(int ms)
 
 void CommandChannel::abort()
 {
-    emit abortRequested(QPrivateSignal());
+    Q_EMIT abortRequested(QPrivateSignal());
 }
 
 void CommandChannel::close()
@@ -171,5 +171,5 @@ void CommandChannel::reportFailure(const QString& reason)
     m_failureReported = true;
     // Reported from the event loop: the device may be in the middle of closing itself.
     QMetaObject::invokeMethod(
-        this, [this, reason] { emit deviceFailed(reason); }, Qt::QueuedConnection);
+        this, [this, reason] { Q_EMIT deviceFailed(reason); }, Qt::QueuedConnection);
 }

@@ -90,7 +90,7 @@ void CallStatus::showLineState(LineControl::State state)
 {
     const QString text = lineStateText(state);
     m_lineState->setText(text);
-    emit lineStateShown(text);
+    Q_EMIT lineStateShown(text);
 }
 
 void CallStatus::startWait(LineControl::Wait kind, int durationMs)
@@ -141,7 +141,7 @@ void CallStatus::forgetStepAfterOperation(bool busy)
 void CallStatus::showActivity(const QString& text)
 {
     m_activity->setText(text);
-    emit activityShown(text);
+    Q_EMIT activityShown(text);
 }
 
 void CallStatus::setBusyCursor(bool shown)

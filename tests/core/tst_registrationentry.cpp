@@ -28,7 +28,7 @@ void row(const char* name, const Fields& fields, const Limits& limits, int field
 
 class TestRegistrationEntry : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void checksReportTheFirstFailingField_data();
     void checksReportTheFirstFailingField();
     void splitsByPosition_data();

@@ -83,7 +83,7 @@ mode_t modeOf(const QString& path)
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void init();
 
     void saveReplacesTheWholeFileWithExactBytes_data();

@@ -45,7 +45,7 @@ QByteArray described(const ModemEmulator::Output& output)
 
 class tst_ModemEmulator : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void answersLikeAVoiceModem_data();
     void answersLikeAVoiceModem();
 };

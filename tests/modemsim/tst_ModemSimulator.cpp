@@ -36,7 +36,7 @@ QByteArray exchange(const QString& device, const QByteArray& command)
 
 class tst_ModemSimulator : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void callsThroughTheLinkAndTheReopenedPort();
     void rejectsBadArguments_data();
     void rejectsBadArguments();

@@ -99,7 +99,7 @@ void SimulatorSession::closeLineOnceRead()
     m_closeTimer.stop();
     m_garbageTimer.stop();
     m_terminal.close();
-    emit lineClosed();
+    Q_EMIT lineClosed();
 }
 
 void SimulatorSession::print(const QString& line)
