@@ -13,7 +13,7 @@ Q_LOGGING_CATEGORY(lcModem, "tarvik.modem", QtWarningMsg)
 
 namespace {
 
-constexpr qint64 nsPerMs = 1000000;
+constexpr qint64 NsPerMs = 1000000;
 
 QByteArray withoutLineEnd(QByteArray line)
 {
@@ -124,9 +124,9 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
     };
     // A timer may fire a little early; a wait must never end before its length.
     connect(&timer, &QTimer::timeout, &loop, [&] {
-        const qint64 remainingNs = ms * nsPerMs - clock.nsecsElapsed();
+        const qint64 remainingNs = ms * NsPerMs - clock.nsecsElapsed();
         if (remainingNs > 0)
-            timer.start(int((remainingNs + nsPerMs - 1) / nsPerMs));
+            timer.start(int((remainingNs + NsPerMs - 1) / NsPerMs));
         else
             finish(scanner ? Outcome::TimedOut : Outcome::Ok);
     });

@@ -31,7 +31,7 @@ public:
         QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
     };
 
-    static constexpr int defaultReplyTimeoutMs = 5000;
+    static constexpr int DefaultReplyTimeoutMs = 5000;
 
     // The device must be open. The channel does not own it.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);

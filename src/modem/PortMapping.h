@@ -8,7 +8,7 @@
 // system (/dev/ttyS<n-1>).
 namespace PortMapping {
 
-constexpr int portCount = 4;
+constexpr int PortCount = 4;
 
 // "COM1" .. "COM4", in list order (comIndex 0 .. 3).
 QStringList captions();

@@ -10,7 +10,7 @@
 class ReplyScanner {
 public:
     // Longer lines cannot be result codes; they are skipped up to their line end.
-    static constexpr int maxLineLength = 64;
+    static constexpr int MaxLineLength = 64;
 
     void feed(const QByteArray& bytes);
 

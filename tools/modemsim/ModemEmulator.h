@@ -31,7 +31,7 @@ public:
         bool closeLine = false; // after the chunks have been sent
     };
 
-    static constexpr int splitPauseMs = 50;
+    static constexpr int SplitPauseMs = 50;
 
     explicit ModemEmulator(const Options& options);
 

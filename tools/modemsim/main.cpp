@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int exitUsage = 2;
+constexpr int ExitUsage = 2;
 
 struct Arguments {
     ModemEmulator::Options options;
@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
     const std::optional<Arguments> arguments = parseArguments(parser);
     if (!arguments) {
         std::fputs(qPrintable(parser.helpText()), stderr);
-        return exitUsage;
+        return ExitUsage;
     }
 
     // Before the device line: whoever reads it may end the simulator at once, and the link
