@@ -77,8 +77,8 @@ void measureCpu(CommandChannel& channel)
 
     cpu = cpuSeconds();
     wall.restart();
-    channel.waitSeconds(3);
-    std::printf("waitSeconds(3):           wall %7.1f ms, CPU %6.2f ms = %.3f %% of one core\n",
+    channel.waitMilliseconds(3000);
+    std::printf("waitMilliseconds(3000):   wall %7.1f ms, CPU %6.2f ms = %.3f %% of one core\n",
                 double(wall.nsecsElapsed()) / 1e6, (cpuSeconds() - cpu) * 1e3,
                 100.0 * (cpuSeconds() - cpu) / (double(wall.nsecsElapsed()) / 1e9));
 }

@@ -50,7 +50,6 @@ public:
     Reply waitOk(int timeoutMs);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
-    Outcome waitSeconds(int seconds) { return waitMilliseconds(seconds * 1000); }
 
     void abort();
     // Closes the device on purpose: no deviceFailed for this close.

@@ -50,7 +50,6 @@ private:
 
     Options m_options;
     QByteArray m_line;
-    bool m_lastWasCr = false;
     bool m_echo = true;
     bool m_closed = false;
     Hook m_hook = Hook::On;
