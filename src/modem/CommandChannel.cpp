@@ -22,6 +22,14 @@ QByteArray withoutLineEnd(QByteArray line)
     return line;
 }
 
+void trace(const QString& text)
+{
+    using namespace std::chrono;
+    const auto sinceBoot = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    qCDebug(lcModem).noquote() << QStringLiteral("[%1]").arg(sinceBoot.count() / 1000.0, 0, 'f', 3)
+                               << text;
+}
+
 } // namespace
 
 CommandChannel::CommandChannel(QIODevice* device, QObject* parent)
@@ -89,14 +97,6 @@ void CommandChannel::deleteWhenIdle()
         m_deleteWhenIdle = true;
     else
         deleteLater();
-}
-
-void CommandChannel::trace(const QString& text)
-{
-    using namespace std::chrono;
-    const auto sinceBoot = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
-    qCDebug(lcModem).noquote() << QStringLiteral("[%1]").arg(sinceBoot.count() / 1000.0, 0, 'f', 3)
-                               << text;
 }
 
 CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)

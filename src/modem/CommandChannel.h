@@ -57,8 +57,6 @@ public:
     // deleteLater(), but only once no wait of this channel is left on the stack.
     void deleteWhenIdle();
 
-    static void trace(const QString& text);
-
 Q_SIGNALS:
     // Once, when the device closed without close() or refused a write; the device is
     // closed when this is emitted.

@@ -30,15 +30,8 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-} // namespace
-
-void ReplyScanner::feed(const QByteArray& bytes)
-{
-    scanForOk(bytes);
-    frameLines(bytes);
-}
-
-QString ReplyScanner::resultName(const QByteArray& line)
+// The words for one whole result line, or empty when the line is no result code.
+QString resultName(const QByteArray& line)
 {
     for (const NamedResult& result : FailureResults) {
         if (line == result.line)
@@ -47,6 +40,14 @@ QString ReplyScanner::resultName(const QByteArray& line)
     if (line.startsWith("CONNECT"))
         return QString::fromLatin1(line);
     return {};
+}
+
+} // namespace
+
+void ReplyScanner::feed(const QByteArray& bytes)
+{
+    scanForOk(bytes);
+    frameLines(bytes);
 }
 
 void ReplyScanner::scanForOk(const QByteArray& bytes)

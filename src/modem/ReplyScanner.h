@@ -21,9 +21,6 @@ public:
     // Bytes kept between feeds; stays small however long the reply grows.
     qsizetype retainedBytes() const { return m_okTail.size() + m_line.size(); }
 
-    // The words for one whole result line, or empty when the line is no result code.
-    static QString resultName(const QByteArray& line);
-
 private:
     void scanForOk(const QByteArray& bytes);
     void frameLines(const QByteArray& bytes);

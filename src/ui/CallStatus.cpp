@@ -19,6 +19,25 @@ int secondsLeft(int remainingMs)
     return std::max(1, (remainingMs + SecondMs - 1) / SecondMs);
 }
 
+QString lineStateText(State state)
+{
+    switch (state) {
+    case State::Idle:
+        return QStringLiteral("待機中");
+    case State::Hooking:
+        return QStringLiteral("接続中…");
+    case State::OffHook:
+        return QStringLiteral("回線接続中");
+    case State::Dialling:
+        return QStringLiteral("ダイヤル中…");
+    case State::Dialled:
+        return QStringLiteral("通話中");
+    case State::HangingUp:
+        return QStringLiteral("切断中…");
+    }
+    return {};
+}
+
 } // namespace
 
 CallStatus::CallStatus(LineControl& line, QStatusBar& bar, QObject* parent)
@@ -65,25 +84,6 @@ void CallStatus::nameStep(const QStringList& partNames)
         return;
     m_stepParts = partNames;
     m_part = 0;
-}
-
-QString CallStatus::lineStateText(LineControl::State state)
-{
-    switch (state) {
-    case State::Idle:
-        return QStringLiteral("待機中");
-    case State::Hooking:
-        return QStringLiteral("接続中…");
-    case State::OffHook:
-        return QStringLiteral("回線接続中");
-    case State::Dialling:
-        return QStringLiteral("ダイヤル中…");
-    case State::Dialled:
-        return QStringLiteral("通話中");
-    case State::HangingUp:
-        return QStringLiteral("切断中…");
-    }
-    return {};
 }
 
 void CallStatus::showLineState(LineControl::State state)
