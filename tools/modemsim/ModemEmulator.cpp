@@ -4,7 +4,8 @@
 
 namespace {
 
-// Real modems keep a command line buffer of a few dozen characters; longer lines are refused.
+// V.250 asks a modem to take command lines of at least 40 characters and many take more;
+// this one refuses lines over 255.
 constexpr int MaxLineLength = 255;
 constexpr std::string_view DialCharacters = "0123456789*#ABCD,-W@!";
 
