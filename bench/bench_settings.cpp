@@ -1,9 +1,8 @@
 // Figures for the settings file: load and save of full registration lists with Japanese
 // names, and the load of a 50 MB file of random bytes (time and peak memory).
 #include "Cp932Codec.h"
+#include "LargeFileProbe.h"
 #include "SettingsFile.h"
-
-#include "../tests/core/LargeFileProbe.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -22,8 +22,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int latencyRuns = 200;
-constexpr int latenessRuns = 50;
+constexpr int LatencyRuns = 200;
+constexpr int LatenessRuns = 50;
 
 double cpuSeconds()
 {
@@ -77,8 +77,8 @@ void measureCpu(CommandChannel& channel)
 
     cpu = cpuSeconds();
     wall.restart();
-    channel.waitSeconds(3);
-    std::printf("waitSeconds(3):           wall %7.1f ms, CPU %6.2f ms = %.3f %% of one core\n",
+    channel.waitMilliseconds(3000);
+    std::printf("waitMilliseconds(3000):   wall %7.1f ms, CPU %6.2f ms = %.3f %% of one core\n",
                 double(wall.nsecsElapsed()) / 1e6, (cpuSeconds() - cpu) * 1e3,
                 100.0 * (cpuSeconds() - cpu) / (double(wall.nsecsElapsed()) / 1e9));
 }
@@ -87,7 +87,7 @@ void measureCpu(CommandChannel& channel)
 void measureLatency(CommandChannel& channel, int master)
 {
     std::vector<double> latencies;
-    for (int run = 0; run < latencyRuns; ++run) {
+    for (int run = 0; run < LatencyRuns; ++run) {
         Clock::time_point written;
         std::thread modem([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -109,7 +109,7 @@ void measureLatency(CommandChannel& channel, int master)
 template <typename Wait> void measureLateness(const char* what, int lengthMs, Wait wait)
 {
     std::vector<double> lateness;
-    for (int run = 0; run < latenessRuns; ++run) {
+    for (int run = 0; run < LatenessRuns; ++run) {
         const Clock::time_point start = Clock::now();
         wait();
         lateness.push_back(millisecondsBetween(start, Clock::now()) - lengthMs);

@@ -1,6 +1,8 @@
 # Warnings and sanitizers apply to the project's own targets only, never to Qt's headers.
 function(tarvik_configure_target target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+    # One spelling for Qt's keywords: Q_SIGNALS, Q_SLOTS and Q_EMIT, never signals/slots/emit.
+    target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS)
     if(TARVIK_SANITIZE)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                  -fno-sanitize-recover=undefined)

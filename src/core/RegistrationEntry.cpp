@@ -24,6 +24,21 @@ std::optional<QString> freeTextFailure(const QString& text, int maxLength)
     return ProfileWriter::whyNotStorable(text);
 }
 
+// The first failing field in index order.
+std::optional<RegistrationEntry::Failure> checkFields(const RegistrationEntry::Fields& fields,
+                                                      const RegistrationEntry::Limits& limits)
+{
+    for (int i = 0; i < 3; ++i) {
+        const int limit = limits[std::size_t(i)];
+        const QString& text = fields[std::size_t(i)];
+        const auto message =
+            limit > 0 ? digitFieldFailure(text, limit) : freeTextFailure(text, -limit);
+        if (message)
+            return RegistrationEntry::Failure{i, *message};
+    }
+    return std::nullopt;
+}
+
 // The settings file drops a value's leading blanks and ends a list at a value starting
 // with "Stop", so such a line would end the list at the next load.
 bool endsListWhenLoaded(const QString& line)
@@ -48,20 +63,6 @@ QString RegistrationEntry::compose(const Fields& fields)
     return fields[0] + QLatin1Char(' ') + fields[1] + QLatin1Char(' ') + fields[2];
 }
 
-std::optional<RegistrationEntry::Failure> RegistrationEntry::check(const Fields& fields,
-                                                                   const Limits& limits)
-{
-    for (int i = 0; i < 3; ++i) {
-        const int limit = limits[std::size_t(i)];
-        const QString& text = fields[std::size_t(i)];
-        const auto message =
-            limit > 0 ? digitFieldFailure(text, limit) : freeTextFailure(text, -limit);
-        if (message)
-            return Failure{i, *message};
-    }
-    return std::nullopt;
-}
-
 std::optional<RegistrationEntry::Failure> RegistrationEntry::checkAddition(const Fields& fields,
                                                                            const Limits& limits,
                                                                            int entriesAlreadyInList)
@@ -70,7 +71,7 @@ std::optional<RegistrationEntry::Failure> RegistrationEntry::checkAddition(const
         return Failure{
             0, QStringLiteral("登録できるのは%1件までです。").arg(SettingsFile::MaxListEntries)};
     }
-    if (const auto failure = check(fields, limits))
+    if (const auto failure = checkFields(fields, limits))
         return failure;
     // Only a member line can start with a name; a facility line starts with its digits.
     if (endsListWhenLoaded(compose(fields)))

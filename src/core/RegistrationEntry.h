@@ -23,14 +23,12 @@ public:
 
     static QString compose(const Fields& fields);
 
-    // First failing field in index order, or nothing when the entry is valid. A free-text
-    // field that code page 932 cannot encode fails too (it could not be saved).
-    static std::optional<Failure> check(const Fields& fields, const Limits& limits);
-
-    // The rules that keep an entry from vanishing at the next load, around check(): a full
-    // list (the file gives back 64 entries) fails first, at field 0, since no field can fix
-    // it; then check(); then a member name that begins with "Stop" (blanks before it
-    // included), at the name field.
+    // The first failing rule, or nothing when the entry may join a list that already holds
+    // entriesAlreadyInList entries. A full list (the file gives back 64 entries) fails first,
+    // at field 0, since no field can fix it; then each field in index order, where a free-text
+    // field that code page 932 cannot encode fails too (it could not be saved); last a member
+    // name that begins with "Stop" (blanks before it included), which would end the list at
+    // the next load, at the name field.
     static std::optional<Failure> checkAddition(const Fields& fields, const Limits& limits,
                                                 int entriesAlreadyInList);
 

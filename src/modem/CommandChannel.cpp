@@ -13,13 +13,21 @@ Q_LOGGING_CATEGORY(lcModem, "tarvik.modem", QtWarningMsg)
 
 namespace {
 
-constexpr qint64 nsPerMs = 1000000;
+constexpr qint64 NsPerMs = 1000000;
 
 QByteArray withoutLineEnd(QByteArray line)
 {
     while (line.endsWith('\r') || line.endsWith('\n'))
         line.chop(1);
     return line;
+}
+
+void trace(const QString& text)
+{
+    using namespace std::chrono;
+    const auto sinceBoot = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    qCDebug(lcModem).noquote() << QStringLiteral("[%1]").arg(sinceBoot.count() / 1000.0, 0, 'f', 3)
+                               << text;
 }
 
 } // namespace
@@ -73,7 +81,7 @@ CommandChannel::Outcome CommandChannel::waitMilliseconds(int ms)
 
 void CommandChannel::abort()
 {
-    emit abortRequested(QPrivateSignal());
+    Q_EMIT abortRequested(QPrivateSignal());
 }
 
 void CommandChannel::close()
@@ -89,14 +97,6 @@ void CommandChannel::deleteWhenIdle()
         m_deleteWhenIdle = true;
     else
         deleteLater();
-}
-
-void CommandChannel::trace(const QString& text)
-{
-    using namespace std::chrono;
-    const auto sinceBoot = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
-    qCDebug(lcModem).noquote() << QStringLiteral("[%1]").arg(sinceBoot.count() / 1000.0, 0, 'f', 3)
-                               << text;
 }
 
 CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
@@ -124,9 +124,9 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
     };
     // A timer may fire a little early; a wait must never end before its length.
     connect(&timer, &QTimer::timeout, &loop, [&] {
-        const qint64 remainingNs = ms * nsPerMs - clock.nsecsElapsed();
+        const qint64 remainingNs = ms * NsPerMs - clock.nsecsElapsed();
         if (remainingNs > 0)
-            timer.start(int((remainingNs + nsPerMs - 1) / nsPerMs));
+            timer.start(int((remainingNs + NsPerMs - 1) / NsPerMs));
         else
             finish(scanner ? Outcome::TimedOut : Outcome::Ok);
     });
@@ -171,5 +171,5 @@ void CommandChannel::reportFailure(const QString& reason)
     m_failureReported = true;
     // Reported from the event loop: the device may be in the middle of closing itself.
     QMetaObject::invokeMethod(
-        this, [this, reason] { emit deviceFailed(reason); }, Qt::QueuedConnection);
+        this, [this, reason] { Q_EMIT deviceFailed(reason); }, Qt::QueuedConnection);
 }

@@ -31,7 +31,7 @@ public:
         QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
     };
 
-    static constexpr int defaultReplyTimeoutMs = 5000;
+    static constexpr int DefaultReplyTimeoutMs = 5000;
 
     // The device must be open. The channel does not own it.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
@@ -50,15 +50,12 @@ public:
     Reply waitOk(int timeoutMs);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
-    Outcome waitSeconds(int seconds) { return waitMilliseconds(seconds * 1000); }
 
     void abort();
     // Closes the device on purpose: no deviceFailed for this close.
     void close();
     // deleteLater(), but only once no wait of this channel is left on the stack.
     void deleteWhenIdle();
-
-    static void trace(const QString& text);
 
 Q_SIGNALS:
     // Once, when the device closed without close() or refused a write; the device is

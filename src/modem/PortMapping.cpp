@@ -6,7 +6,7 @@ namespace {
 
 bool isPortIndex(int comIndex)
 {
-    return comIndex >= 0 && comIndex < PortMapping::portCount;
+    return comIndex >= 0 && comIndex < PortMapping::PortCount;
 }
 
 QString caption(int comIndex)
@@ -21,11 +21,7 @@ QByteArray environmentName(int comIndex)
 
 QString systemDevice(int comIndex)
 {
-#ifdef Q_OS_WIN
-    return caption(comIndex);
-#else
     return QStringLiteral("/dev/ttyS%1").arg(comIndex);
-#endif
 }
 
 } // namespace
@@ -35,7 +31,7 @@ namespace PortMapping {
 QStringList captions()
 {
     QStringList list;
-    for (int index = 0; index < portCount; ++index)
+    for (int index = 0; index < PortCount; ++index)
         list << caption(index);
     return list;
 }

@@ -5,10 +5,10 @@
 
 // Which device stands behind each "COMn" of the port list: the environment variable
 // TARVIK_COM<n> when set (e.g. TARVIK_COM1=/dev/ttyACM0), else the n-th serial port of the
-// system (/dev/ttyS<n-1> on Linux, COM<n> on Windows).
+// system (/dev/ttyS<n-1>).
 namespace PortMapping {
 
-constexpr int portCount = 4;
+constexpr int PortCount = 4;
 
 // "COM1" .. "COM4", in list order (comIndex 0 .. 3).
 QStringList captions();

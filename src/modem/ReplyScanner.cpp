@@ -4,7 +4,7 @@
 
 namespace {
 
-const QByteArray okLine = QByteArrayLiteral("OK\r\n");
+const QByteArray OkLine = QByteArrayLiteral("OK\r\n");
 
 struct NamedResult {
     const char* line;
@@ -12,7 +12,7 @@ struct NamedResult {
 };
 
 // Verbose results and the numeric forms (ATV0) of the ones that mean "not done".
-constexpr std::array<NamedResult, 10> failureResults{{
+constexpr std::array<NamedResult, 10> FailureResults{{
     {"ERROR", "ERROR"},
     {"NO CARRIER", "NO CARRIER"},
     {"BUSY", "BUSY"},
@@ -30,17 +30,10 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-} // namespace
-
-void ReplyScanner::feed(const QByteArray& bytes)
+// The words for one whole result line, or empty when the line is no result code.
+QString resultName(const QByteArray& line)
 {
-    scanForOk(bytes);
-    frameLines(bytes);
-}
-
-QString ReplyScanner::resultName(const QByteArray& line)
-{
-    for (const NamedResult& result : failureResults) {
+    for (const NamedResult& result : FailureResults) {
         if (line == result.line)
             return QString::fromLatin1(result.name);
     }
@@ -49,13 +42,21 @@ QString ReplyScanner::resultName(const QByteArray& line)
     return {};
 }
 
+} // namespace
+
+void ReplyScanner::feed(const QByteArray& bytes)
+{
+    scanForOk(bytes);
+    frameLines(bytes);
+}
+
 void ReplyScanner::scanForOk(const QByteArray& bytes)
 {
     if (m_sawOk)
         return;
     const QByteArray window = m_okTail + bytes;
-    m_sawOk = window.contains(okLine);
-    m_okTail = window.right(okLine.size() - 1);
+    m_sawOk = window.contains(OkLine);
+    m_okTail = window.right(OkLine.size() - 1);
 }
 
 void ReplyScanner::frameLines(const QByteArray& bytes)
@@ -63,7 +64,7 @@ void ReplyScanner::frameLines(const QByteArray& bytes)
     for (const char c : bytes) {
         if (isLineEnd(c)) {
             endLine();
-        } else if (m_line.size() < maxLineLength) {
+        } else if (m_line.size() < MaxLineLength) {
             m_line.append(c);
         } else {
             m_lineTooLong = true;

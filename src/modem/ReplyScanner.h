@@ -10,7 +10,7 @@
 class ReplyScanner {
 public:
     // Longer lines cannot be result codes; they are skipped up to their line end.
-    static constexpr int maxLineLength = 64;
+    static constexpr int MaxLineLength = 64;
 
     void feed(const QByteArray& bytes);
 
@@ -20,9 +20,6 @@ public:
     const QString& lastResult() const { return m_lastResult; }
     // Bytes kept between feeds; stays small however long the reply grows.
     qsizetype retainedBytes() const { return m_okTail.size() + m_line.size(); }
-
-    // The words for one whole result line, or empty when the line is no result code.
-    static QString resultName(const QByteArray& line);
 
 private:
     void scanForOk(const QByteArray& bytes);

@@ -7,27 +7,28 @@
 
 namespace {
 
+enum class Failure { NoSelection, NotFound, NoPermission, Busy, Other };
+
 bool meansDeviceLost(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
            error == QSerialPort::WriteError;
 }
 
-SerialPortOpener::Failure classify(const QSerialPort& port, const QString& deviceName)
+Failure classify(const QSerialPort& port, const QString& deviceName)
 {
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return SerialPortOpener::Failure::NotFound;
+        return Failure::NotFound;
     case QSerialPort::PermissionError: {
         // The same error stands for "not allowed" and for "locked by another program".
         const QFileInfo device(deviceName);
-        return device.isReadable() && device.isWritable() ? SerialPortOpener::Failure::Busy
-                                                          : SerialPortOpener::Failure::NoPermission;
+        return device.isReadable() && device.isWritable() ? Failure::Busy : Failure::NoPermission;
     }
     case QSerialPort::OpenError:
-        return SerialPortOpener::Failure::Busy;
+        return Failure::Busy;
     default:
-        return SerialPortOpener::Failure::Other;
+        return Failure::Other;
     }
 }
 
@@ -42,6 +43,30 @@ void closeWhenDeviceLost(QSerialPort* port)
                          closing = true;
                          port->close();
                      });
+}
+
+// The Japanese reason shown to the user; detail is the system's own wording.
+QString reason(Failure failure, const QString& deviceName, const QString& detail)
+{
+    switch (failure) {
+    case Failure::NoSelection:
+        return QStringLiteral("ポートが選択されていません。COM1〜COM4 のどれかを選んでください。");
+    case Failure::NotFound:
+        return QStringLiteral("%1 が見つかりません。モデムがつながっているか、"
+                              "ポートの選択が正しいかを確かめてください。")
+            .arg(deviceName);
+    case Failure::NoPermission:
+        return QStringLiteral("%1 を開く権限がありません。ユーザーを dialout グループに加え"
+                              "（sudo adduser $USER dialout）、ログインし直してください。")
+            .arg(deviceName);
+    case Failure::Busy:
+        return QStringLiteral("%1 はほかのプログラムが使用中です。"
+                              "そのプログラムを終了してからやり直してください。")
+            .arg(deviceName);
+    case Failure::Other:
+        break;
+    }
+    return QStringLiteral("%1 を開けませんでした（%2）。").arg(deviceName, detail);
 }
 
 } // namespace
@@ -64,27 +89,4 @@ PortOpener::Result SerialPortOpener::open(int comIndex)
                 reason(classify(*port, deviceName), deviceName, port->errorString())};
     closeWhenDeviceLost(port.get());
     return {std::move(port), deviceName, {}};
-}
-
-QString SerialPortOpener::reason(Failure failure, const QString& deviceName, const QString& detail)
-{
-    switch (failure) {
-    case Failure::NoSelection:
-        return QStringLiteral("ポートが選択されていません。COM1〜COM4 のどれかを選んでください。");
-    case Failure::NotFound:
-        return QStringLiteral("%1 が見つかりません。モデムがつながっているか、"
-                              "ポートの選択が正しいかを確かめてください。")
-            .arg(deviceName);
-    case Failure::NoPermission:
-        return QStringLiteral("%1 を開く権限がありません。ユーザーを dialout グループに加え"
-                              "（sudo adduser $USER dialout）、ログインし直してください。")
-            .arg(deviceName);
-    case Failure::Busy:
-        return QStringLiteral("%1 はほかのプログラムが使用中です。"
-                              "そのプログラムを終了してからやり直してください。")
-            .arg(deviceName);
-    case Failure::Other:
-        break;
-    }
-    return QStringLiteral("%1 を開けませんでした（%2）。").arg(deviceName, detail);
 }

@@ -7,10 +7,5 @@
 // sets them on open; a pseudo-terminal cannot set them at all, and that is no failure.
 class SerialPortOpener : public PortOpener {
 public:
-    enum class Failure { NoSelection, NotFound, NoPermission, Busy, Other };
-
     Result open(int comIndex) override;
-
-    // The Japanese reason shown to the user; detail is the system's own wording.
-    static QString reason(Failure failure, const QString& deviceName, const QString& detail);
 };

@@ -19,6 +19,25 @@ int secondsLeft(int remainingMs)
     return std::max(1, (remainingMs + SecondMs - 1) / SecondMs);
 }
 
+QString lineStateText(State state)
+{
+    switch (state) {
+    case State::Idle:
+        return QStringLiteral("待機中");
+    case State::Hooking:
+        return QStringLiteral("接続中…");
+    case State::OffHook:
+        return QStringLiteral("回線接続中");
+    case State::Dialling:
+        return QStringLiteral("ダイヤル中…");
+    case State::Dialled:
+        return QStringLiteral("通話中");
+    case State::HangingUp:
+        return QStringLiteral("切断中…");
+    }
+    return {};
+}
+
 } // namespace
 
 CallStatus::CallStatus(LineControl& line, QStatusBar& bar, QObject* parent)
@@ -67,30 +86,11 @@ void CallStatus::nameStep(const QStringList& partNames)
     m_part = 0;
 }
 
-QString CallStatus::lineStateText(LineControl::State state)
-{
-    switch (state) {
-    case State::Idle:
-        return QStringLiteral("待機中");
-    case State::Hooking:
-        return QStringLiteral("接続中…");
-    case State::OffHook:
-        return QStringLiteral("回線接続中");
-    case State::Dialling:
-        return QStringLiteral("ダイヤル中…");
-    case State::Dialled:
-        return QStringLiteral("通話中");
-    case State::HangingUp:
-        return QStringLiteral("切断中…");
-    }
-    return {};
-}
-
 void CallStatus::showLineState(LineControl::State state)
 {
     const QString text = lineStateText(state);
     m_lineState->setText(text);
-    emit lineStateShown(text);
+    Q_EMIT lineStateShown(text);
 }
 
 void CallStatus::startWait(LineControl::Wait kind, int durationMs)
@@ -141,7 +141,7 @@ void CallStatus::forgetStepAfterOperation(bool busy)
 void CallStatus::showActivity(const QString& text)
 {
     m_activity->setText(text);
-    emit activityShown(text);
+    Q_EMIT activityShown(text);
 }
 
 void CallStatus::setBusyCursor(bool shown)

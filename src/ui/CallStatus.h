@@ -25,8 +25,6 @@ public:
     // ("登録番号", "暗証番号"). Ignored while an operation runs: the senders refuse then.
     void nameStep(const QStringList& partNames);
 
-    static QString lineStateText(LineControl::State state);
-
 Q_SIGNALS:
     // Every text the status bar takes, for those who follow the call without looking.
     void lineStateShown(const QString& text);

@@ -1,27 +1,23 @@
 #include "FlowChartArrows.h"
 
+#include <QList>
 #include <QPainter>
+#include <QPoint>
 
 namespace {
+
+using Polyline = QList<QPoint>;
 
 constexpr int PenWidthTwips = 45; // 3 pixels at 96 DPI
 
 // Two short lines from 240 twips to the left and 120 twips above and below the tip.
-FlowChartArrows::Polyline arrowhead(QPoint tip)
+Polyline arrowhead(QPoint tip)
 {
     return {tip + QPoint(-240, -120), tip, tip + QPoint(-240, 120)};
 }
 
-} // namespace
-
-FlowChartArrows::FlowChartArrows(const TwipScale& scale, QWidget* parent)
-    : QWidget(parent), m_scale(scale)
-{
-    setObjectName(QStringLiteral("FlowChartArrows"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-QList<FlowChartArrows::Polyline> FlowChartArrows::paths()
+// In twips, as drawn: the five return paths, then the two arrowheads.
+QList<Polyline> paths()
 {
     const QPoint serviceTip(1920, 840);
     const QPoint facilityTip(1920, 2160);
@@ -39,6 +35,15 @@ QList<FlowChartArrows::Polyline> FlowChartArrows::paths()
         arrowhead(serviceTip),
         arrowhead(facilityTip),
     };
+}
+
+} // namespace
+
+FlowChartArrows::FlowChartArrows(const TwipScale& scale, QWidget* parent)
+    : QWidget(parent), m_scale(scale)
+{
+    setObjectName(QStringLiteral("FlowChartArrows"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void FlowChartArrows::paintEvent(QPaintEvent*)

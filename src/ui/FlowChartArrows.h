@@ -2,8 +2,6 @@
 
 #include "TwipScale.h"
 
-#include <QList>
-#include <QPoint>
 #include <QWidget>
 
 // The loops of the call flow chart: plain lines from a "No", "次予約" or "他ｻｰﾋﾞｽ" button back
@@ -12,12 +10,7 @@
 class FlowChartArrows : public QWidget {
     Q_OBJECT
 public:
-    using Polyline = QList<QPoint>;
-
     FlowChartArrows(const TwipScale& scale, QWidget* parent);
-
-    // In twips, as drawn: the five return paths, then the two arrowheads.
-    static QList<Polyline> paths();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -19,8 +19,3 @@ LineButtonStates LineButtonStates::forState(LineControl::State state)
     }
     return {};
 }
-
-bool operator==(const LineButtonStates& a, const LineButtonStates& b)
-{
-    return a.hook == b.hook && a.dial == b.dial && a.hookOff == b.hookOff && a.fields == b.fields;
-}

@@ -12,5 +12,3 @@ struct LineButtonStates {
 
     static LineButtonStates forState(LineControl::State state);
 };
-
-bool operator==(const LineButtonStates& a, const LineButtonStates& b);

@@ -7,7 +7,7 @@
 // Byte sequences below were taken from `iconv -f UTF-8 -t CP932` on the command line.
 class TestCp932Codec : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void convertsTheWindowsWay_data();
     void convertsTheWindowsWay();
     void everyDecodedCharacterEncodesBackToItself();

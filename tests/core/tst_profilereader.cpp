@@ -6,7 +6,7 @@
 
 class TestProfileReader : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void findsValuesLikeTheWindowsProfileReader_data();
     void findsValuesLikeTheWindowsProfileReader();
     void readsTheNumberAtTheStart_data();

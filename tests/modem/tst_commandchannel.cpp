@@ -11,8 +11,8 @@
 namespace {
 
 // Parallel test runs may delay a wait's end; they must never make it end early.
-constexpr int lateBoundMs = 500;
-constexpr int shortTimeoutMs = 150;
+constexpr int LateBoundMs = 500;
+constexpr int ShortTimeoutMs = 150;
 
 using Outcome = CommandChannel::Outcome;
 using Chunks = QList<QByteArray>;
@@ -31,7 +31,7 @@ void feedLater(FakeModemDevice& device, const Chunks& chunks)
 // Whether a wait that started elapsedMs ago ran its length, neither less nor much more.
 bool ranItsLength(qint64 elapsedMs, int lengthMs)
 {
-    return elapsedMs >= lengthMs && elapsedMs < lengthMs + lateBoundMs;
+    return elapsedMs >= lengthMs && elapsedMs < lengthMs + LateBoundMs;
 }
 
 // A channel on an in-memory modem.
@@ -65,7 +65,7 @@ void TestCommandChannel::waitOkEndsOnlyOnOk_data()
     QTest::newRow("ERROR, then OK")
         << Chunks{"\r\nERROR\r\n", "\r\nOK\r\n"} << Outcome::Ok << QStringLiteral("ERROR");
     // Replies that end nothing keep waking the wait up; it must not end early.
-    QTest::newRow("BUSY all the time") << Chunks(shortTimeoutMs / 10, "\r\nBUSY\r\n")
+    QTest::newRow("BUSY all the time") << Chunks(ShortTimeoutMs / 10, "\r\nBUSY\r\n")
                                        << Outcome::TimedOut << QStringLiteral("BUSY");
 }
 
@@ -77,12 +77,12 @@ void TestCommandChannel::waitOkEndsOnlyOnOk()
     QElapsedTimer clock;
     clock.start();
 
-    const CommandChannel::Reply reply = m.channel.waitOk(shortTimeoutMs);
+    const CommandChannel::Reply reply = m.channel.waitOk(ShortTimeoutMs);
 
     QTEST(reply.outcome, "outcome");
     QTEST(reply.modemAnswer, "modemAnswer");
     if (reply.outcome == Outcome::TimedOut)
-        QVERIFY2(ranItsLength(clock.elapsed(), shortTimeoutMs),
+        QVERIFY2(ranItsLength(clock.elapsed(), ShortTimeoutMs),
                  qPrintable(QString::number(clock.elapsed())));
 }
 

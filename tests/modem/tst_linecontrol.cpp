@@ -14,14 +14,14 @@ namespace {
 using State = LineControl::State;
 using Lines = QList<QByteArray>;
 
-const QByteArray ok = QByteArrayLiteral("\r\nOK\r\n");
-const QByteArray hangUpLine = QByteArrayLiteral("ATH0\r");
+const QByteArray OkReply = QByteArrayLiteral("\r\nOK\r\n");
+const QByteArray HangUpLine = QByteArrayLiteral("ATH0\r");
 // Each wait has its own length, so that the event log tells them apart.
-const LineControl::Timing shortTiming{300, 120, 160, 200};
+const LineControl::Timing ShortTiming{300, 120, 160, 200};
 // Long enough that an interrupted wait clearly did not run out.
-const LineControl::Timing longTiming{3000, 700, 700, 100};
+const LineControl::Timing LongTiming{3000, 700, 700, 100};
 // An interrupted wait must end at once; parallel test runs may delay it somewhat.
-constexpr int promptMs = 500;
+constexpr int PromptMs = 500;
 
 enum class Operation { Hook, PulseDial, Tones, Pair, HookOff };
 enum class Interruption { HookOff, Exit, Unplug };
@@ -33,9 +33,9 @@ bool acceptAll(const QString&)
 
 // A line control on a fake port, with every signal it emits logged in order.
 struct Fixture {
-    explicit Fixture(const LineControl::Timing& timing = shortTiming) : line(opener, timing)
+    explicit Fixture(const LineControl::Timing& timing = ShortTiming) : line(opener, timing)
     {
-        opener.setAutoReply(ok);
+        opener.setAutoReply(OkReply);
         QObject::connect(&line, &LineControl::stateChanged, [this](State state) {
             events << QString::fromLatin1(QMetaEnum::fromType<State>().valueToKey(int(state)));
         });
@@ -141,7 +141,7 @@ void TestLineControl::operationsWriteTheirCommandAndMoveTheLine_data()
         << State::Dialled << Operation::Pair << QStringLiteral("12345678") << Lines{second}
         << "busy|Pause 160|end|Reply 300|end|OK|free";
     QTest::newRow("hook off") << State::Dialled << Operation::HookOff << QString()
-                              << Lines{hangUpLine} << "HangingUp|busy|Reply 300|end|OK|Idle|free";
+                              << Lines{HangUpLine} << "HangingUp|busy|Reply 300|end|OK|Idle|free";
 }
 
 void TestLineControl::operationsWriteTheirCommandAndMoveTheLine()
@@ -207,14 +207,14 @@ void TestLineControl::interruptionEndsTheRunningWaitAtOnce_data()
     const QString failed = QStringLiteral("Idle|device failed fake:COM3 (Input/output error)");
     QTest::newRow("hook off, reply wait of tones sent off-hook")
         << State::OffHook << Operation::Tones << 1 << Lines{toneLine} << Interruption::HookOff
-        << Lines{toneLine, hangUpLine} << hungUp;
+        << Lines{toneLine, HangUpLine} << hungUp;
     QTest::newRow("hook off, pair pause")
         << State::Dialled << Operation::Pair << 2 << Lines{"ATDT1234;\r\n"} << Interruption::HookOff
-        << Lines{"ATDT12345678;\r\n", hangUpLine} << hungUp;
+        << Lines{"ATDT12345678;\r\n", HangUpLine} << hungUp;
     // Even an unanswered hang-up on exit waits only its own short time, without a box.
     QTest::newRow("exit, hook's reply wait")
-        << State::Idle << Operation::Hook << 1 << Lines{hookLine, hangUpLine} << Interruption::Exit
-        << Lines{hookLine, hangUpLine} << "end|HangingUp|Reply 100|end|no OK|Idle|free";
+        << State::Idle << Operation::Hook << 1 << Lines{hookLine, HangUpLine} << Interruption::Exit
+        << Lines{hookLine, HangUpLine} << "end|HangingUp|Reply 100|end|no OK|Idle|free";
     QTest::newRow("unplugged in a reply wait")
         << State::Dialled << Operation::Tones << 1 << Lines{toneLine} << Interruption::Unplug
         << Lines{toneLine} << "end|free|" + failed;
@@ -228,9 +228,9 @@ void TestLineControl::interruptionEndsTheRunningWaitAtOnce()
     QFETCH(Lines, unanswered);
     QFETCH(Interruption, interruption);
     QFETCH(QString, events);
-    Fixture f(longTiming);
+    Fixture f(LongTiming);
     const auto answerAllBut = [unanswered](const QByteArray& line) {
-        return unanswered.contains(line) ? QByteArray() : ok;
+        return unanswered.contains(line) ? QByteArray() : OkReply;
     };
     f.opener.setResponder(answerAllBut);
     f.reach(from);
@@ -258,7 +258,7 @@ void TestLineControl::interruptionEndsTheRunningWaitAtOnce()
 
     // The interrupted operation goes no further, and nothing follows: no second report, no box.
     QTRY_COMPARE(f.log(atClick), events);
-    QVERIFY2(sinceClick.elapsed() < longTiming.exitReplyTimeoutMs + promptMs,
+    QVERIFY2(sinceClick.elapsed() < LongTiming.exitReplyTimeoutMs + PromptMs,
              qPrintable(QString::number(sinceClick.elapsed())));
     QTEST(written, "written");
     QCOMPARE(f.opener.requests(), QList<int>{2});
@@ -270,7 +270,7 @@ void TestLineControl::interruptionEndsTheRunningWaitAtOnce()
 void TestLineControl::destroyedDuringAWait()
 {
     FakePortOpener opener;
-    opener.setAutoReply(ok);
+    opener.setAutoReply(OkReply);
     auto* line = new LineControl(opener);
     line->hook(0);
     opener.device()->setAutoReply({});

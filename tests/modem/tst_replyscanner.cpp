@@ -36,7 +36,7 @@ void TestReplyScanner::recognisesReplies_data()
     QTest::newRow("the last result counts")
         << Chunks{"BUSY\r\nNO CARRIER\r\n"} << false << "NO CARRIER";
     QTest::newRow("overlong CONNECT line")
-        << Chunks{"CONNECT " + QByteArray(ReplyScanner::maxLineLength, '9') + "\r\n"} << false
+        << Chunks{"CONNECT " + QByteArray(ReplyScanner::MaxLineLength, '9') + "\r\n"} << false
         << none;
     QTest::newRow("OK stays seen") << Chunks{"\r\nOK\r\n", "\r\nRING\r\n"} << true << none;
     // 12 MB of noise without a line end, then OK: memory stays bounded, OK is still found.
@@ -52,7 +52,7 @@ void TestReplyScanner::recognisesReplies()
     ReplyScanner scanner;
     for (const QByteArray& chunk : chunks) {
         scanner.feed(chunk);
-        QVERIFY2(scanner.retainedBytes() <= ReplyScanner::maxLineLength + 3,
+        QVERIFY2(scanner.retainedBytes() <= ReplyScanner::MaxLineLength + 3,
                  qPrintable(QString::number(scanner.retainedBytes())));
     }
 

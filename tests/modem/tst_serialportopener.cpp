@@ -3,8 +3,6 @@
 
 #include <QTest>
 
-using Failure = SerialPortOpener::Failure;
-
 namespace {
 
 void verifyMentions(const QString& reason, const QStringList& mentions)
@@ -28,7 +26,6 @@ class TestSerialPortOpener : public QObject {
 private Q_SLOTS:
     void cleanup();
     void failedOpensNameTheDeviceAndTheRemedy();
-    void otherReasonsNameTheDeviceAndTheRemedy();
 
 private:
     SerialPortOpener m_opener;
@@ -54,16 +51,6 @@ void TestSerialPortOpener::failedOpensNameTheDeviceAndTheRemedy()
     const PortOpener::Result first = m_opener.open(0);
     QVERIFY2(first.device, qPrintable(first.error));
     verifyFailure(m_opener.open(0), simulator.devicePath(), {QStringLiteral("使用中")});
-}
-
-// Failures a test cannot bring about: tests may run as root, who may open any device.
-void TestSerialPortOpener::otherReasonsNameTheDeviceAndTheRemedy()
-{
-    const QString device = QStringLiteral("/dev/ttyUSB0");
-    verifyMentions(SerialPortOpener::reason(Failure::NoPermission, device, {}),
-                   {device, QStringLiteral("dialout")});
-    verifyMentions(SerialPortOpener::reason(Failure::Other, device, QStringLiteral("odd failure")),
-                   {device, QStringLiteral("odd failure")});
 }
 
 QTEST_GUILESS_MAIN(TestSerialPortOpener)

@@ -7,8 +7,8 @@ Q_DECLARE_METATYPE(ModemEmulator::Options)
 
 namespace {
 
-const QByteArray ok = "\r\nOK\r\n";
-const QByteArray error = "\r\nERROR\r\n";
+const QByteArray OkReply = "\r\nOK\r\n";
+const QByteArray ErrorReply = "\r\nERROR\r\n";
 
 Options faulty(void (*fault)(Options&))
 {
@@ -45,7 +45,7 @@ QByteArray described(const ModemEmulator::Output& output)
 
 class tst_ModemEmulator : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void answersLikeAVoiceModem_data();
     void answersLikeAVoiceModem();
 };
@@ -58,25 +58,25 @@ void tst_ModemEmulator::answersLikeAVoiceModem_data()
 
     // Any case, an LF after CR neither echoed nor run, lines split over reads or two in one.
     row("line framing, AT in any case", {"AT\r\n", "at", "H1", "\rATH0\r"},
-        "AT\r" + ok + "atH1\r" + ok + "ATH0\r" + ok + "{off hook}{hung up}");
+        "AT\r" + OkReply + "atH1\r" + OkReply + "ATH0\r" + OkReply + "{off hook}{hung up}");
     row("pulse dial takes the line, after hang-up a dial is a new call",
         {"ATDP045-123;\r", "ATH0\r", "ATD2;\r"},
-        "ATDP045-123;\r" + ok + "{off hook}{dialled 045-123 (pulse)}ATH0\r" + ok +
-            "{hung up}ATD2;\r" + ok + "{off hook}{dialled 2 (tone)}");
+        "ATDP045-123;\r" + OkReply + "{off hook}{dialled 045-123 (pulse)}ATH0\r" + OkReply +
+            "{hung up}ATD2;\r" + OkReply + "{off hook}{dialled 2 (tone)}");
     row("dial without ';' finds no carrier", {"ATDT123\r", "ATDT4;\r"},
         "ATDT123\r\r\nNO CARRIER\r\n{off hook}{dialled 123 (tone) without ';'}{hung up}"
         "{answered NO CARRIER}ATDT4;\r" +
-            ok + "{off hook}{dialled 4 (tone)}");
+            OkReply + "{off hook}{dialled 4 (tone)}");
     row("unknown commands", {"ATX\r", "ATDT1x;\r"},
-        "ATX\r" + error + "{error: unknown command ATX}ATDT1x;\r" + error +
+        "ATX\r" + ErrorReply + "{error: unknown command ATX}ATDT1x;\r" + ErrorReply +
             "{error: unknown command ATDT1x;}");
     // Silence, NO DIALTONE, a vanishing line and the answer delay are met through the
     // simulator by the program's own tests.
     row("split OK only", {"ATX\r", "AT\r"},
-        "ATX\r" + error + "{error: unknown command ATX}AT\r\r\nO<50 ms>K\r\n",
+        "ATX\r" + ErrorReply + "{error: unknown command ATX}AT\r\r\nO<50 ms>K\r\n",
         faulty([](Options& o) { o.splitOk = true; }));
     row("garbage starts once, after the first command; no AT: ignored", {"hello\r", "AT\r", "AT\r"},
-        "hello\r{ignored hello}AT\r" + ok + "<garbage>{garbage starts}AT\r" + ok,
+        "hello\r{ignored hello}AT\r" + OkReply + "<garbage>{garbage starts}AT\r" + OkReply,
         faulty([](Options& o) { o.garbage = true; }));
 }
 

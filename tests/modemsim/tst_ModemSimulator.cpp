@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int replyTimeoutMs = 3000;
+constexpr int ReplyTimeoutMs = 3000;
 
 // Opens the device the plain POSIX way, as the program does for each call, sends one
 // command and returns what came back up to the end of the result line.
@@ -23,7 +23,7 @@ QByteArray exchange(const QString& device, const QByteArray& command)
     char buffer[256];
     ssize_t count = 0;
     if (fd >= 0 && ::write(fd, command.constData(), size_t(command.size())) == command.size()) {
-        while (!reply.endsWith("\r\n") && poll(&ready, 1, replyTimeoutMs) > 0 &&
+        while (!reply.endsWith("\r\n") && poll(&ready, 1, ReplyTimeoutMs) > 0 &&
                (count = ::read(fd, buffer, sizeof buffer)) > 0)
             reply.append(buffer, count);
     }
@@ -36,7 +36,7 @@ QByteArray exchange(const QString& device, const QByteArray& command)
 
 class tst_ModemSimulator : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void callsThroughTheLinkAndTheReopenedPort();
     void rejectsBadArguments_data();
     void rejectsBadArguments();
@@ -60,7 +60,7 @@ void tst_ModemSimulator::callsThroughTheLinkAndTheReopenedPort()
     QCOMPARE(exchange(modem.devicePath(), "ATH0\r"), "ATH0\r\r\nOK\r\n");
     QCOMPARE_GE(clock.elapsed(), 3 * 100);
 
-    QVERIFY(modem.waitForTranscriptLine("hung up", replyTimeoutMs));
+    QVERIFY(modem.waitForTranscriptLine("hung up", ReplyTimeoutMs));
     QCOMPARE(modem.transcript(), (QStringList{"off hook", "dialled 0451234567 (tone)", "hung up"}));
     QCOMPARE(modem.received(), "ATH1\rATDT0451234567;\r\nATH0\r");
     QCOMPARE(modem.stop(), 0);
@@ -82,7 +82,7 @@ void tst_ModemSimulator::rejectsBadArguments()
     QFETCH(QStringList, arguments);
     QProcess simulator;
     simulator.start(qEnvironmentVariable("TARVIK_MODEMSIM"), arguments);
-    QVERIFY(simulator.waitForFinished(replyTimeoutMs));
+    QVERIFY(simulator.waitForFinished(ReplyTimeoutMs));
     QCOMPARE(simulator.exitCode(), 2);
     QVERIFY(simulator.readAllStandardOutput().isEmpty());
     QVERIFY(simulator.readAllStandardError().contains("--hangup-after"));

@@ -14,7 +14,7 @@ void FakeModemDevice::feed(const QByteArray& bytes)
 {
     m_received.append(bytes);
     QMetaObject::invokeMethod(
-        this, [this] { emit readyRead(); }, Qt::QueuedConnection);
+        this, [this] { Q_EMIT readyRead(); }, Qt::QueuedConnection);
 }
 
 void FakeModemDevice::setResponder(Responder responder)

@@ -6,7 +6,7 @@
 
 namespace {
 
-const QLatin1String deviceLinePrefix("device: ");
+const QLatin1String DeviceLinePrefix("device: ");
 
 } // namespace
 
@@ -35,10 +35,10 @@ bool ModemSimulator::start(const QStringList& flags)
     QFile::remove(record);
     m_process.start(program, flags + QStringList{QStringLiteral("--record"), record});
     const bool started =
-        waitUntil([this] { return !m_lines.isEmpty() || !isRunning(); }, startTimeoutMs) &&
-        !m_lines.isEmpty() && m_lines.first().startsWith(deviceLinePrefix);
+        waitUntil([this] { return !m_lines.isEmpty() || !isRunning(); }, StartTimeoutMs) &&
+        !m_lines.isEmpty() && m_lines.first().startsWith(DeviceLinePrefix);
     if (started)
-        m_devicePath = m_lines.takeFirst().mid(deviceLinePrefix.size());
+        m_devicePath = m_lines.takeFirst().mid(DeviceLinePrefix.size());
     else
         qWarning("ModemSimulator: %s gave no device line", qPrintable(program));
     return started;
@@ -48,7 +48,7 @@ int ModemSimulator::stop()
 {
     if (isRunning()) {
         m_process.terminate();
-        if (!m_process.waitForFinished(startTimeoutMs))
+        if (!m_process.waitForFinished(StartTimeoutMs))
             m_process.kill();
         m_process.waitForFinished();
     }

@@ -15,7 +15,7 @@
 class ModemSimulator : public QObject {
     Q_OBJECT
 public:
-    static constexpr int startTimeoutMs = 5000;
+    static constexpr int StartTimeoutMs = 5000;
 
     explicit ModemSimulator(QObject* parent = nullptr);
     ~ModemSimulator() override;

@@ -38,7 +38,7 @@ public:
 class TestParameter : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 

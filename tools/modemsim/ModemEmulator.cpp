@@ -4,9 +4,10 @@
 
 namespace {
 
-// Real modems keep a command line buffer of a few dozen characters; longer lines are refused.
-constexpr int maxLineLength = 255;
-constexpr std::string_view dialCharacters = "0123456789*#ABCD,-W@!";
+// V.250 asks a modem to take command lines of at least 40 characters and many take more;
+// this one refuses lines over 255.
+constexpr int MaxLineLength = 255;
+constexpr std::string_view DialCharacters = "0123456789*#ABCD,-W@!";
 
 void sendAfter(ModemEmulator::Output& out, int pauseMs, const QByteArray& bytes)
 {
@@ -48,7 +49,7 @@ void ModemEmulator::receiveByte(char byte, Output& out)
     if (byte == '\r') {
         runLine(m_line, out);
         m_line.clear();
-    } else if (m_line.size() <= maxLineLength) {
+    } else if (m_line.size() <= MaxLineLength) {
         m_line.append(byte);
     }
 }
@@ -64,10 +65,10 @@ void ModemEmulator::runLine(const QByteArray& line, Output& out)
     }
     ++m_commandCount;
     const QByteArray result =
-        command.size() > maxLineLength ? QByteArray() : runCommands(command.toUpper().mid(2), out);
+        command.size() > MaxLineLength ? QByteArray() : runCommands(command.toUpper().mid(2), out);
     if (result.isEmpty())
         out.transcript << QStringLiteral("error: unknown command %1")
-                              .arg(QString::fromLatin1(command.left(maxLineLength)));
+                              .arg(QString::fromLatin1(command.left(MaxLineLength)));
     else if (result != "OK")
         out.transcript << QStringLiteral("answered %1").arg(QString::fromLatin1(result));
     answer(result.isEmpty() ? QByteArrayLiteral("ERROR") : result, out);
@@ -121,7 +122,7 @@ QByteArray ModemEmulator::runDial(const QByteArray& dialString, Output& out)
     if (voice)
         number.chop(1);
     for (const char c : number) {
-        if (dialCharacters.find(c) == std::string_view::npos)
+        if (DialCharacters.find(c) == std::string_view::npos)
             return {};
     }
 
@@ -160,7 +161,7 @@ void ModemEmulator::answer(const QByteArray& resultCode, Output& out) const
     const QByteArray text = resultCode == "OK" ? okText() : resultCode;
     if (m_options.splitOk && resultCode == "OK") {
         sendAfter(out, m_options.answerDelayMs, "\r\n" + text.left(1));
-        sendAfter(out, splitPauseMs, text.mid(1) + "\r\n");
+        sendAfter(out, SplitPauseMs, text.mid(1) + "\r\n");
     } else {
         sendAfter(out, m_options.answerDelayMs, "\r\n" + text + "\r\n");
     }

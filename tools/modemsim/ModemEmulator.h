@@ -31,7 +31,7 @@ public:
         bool closeLine = false; // after the chunks have been sent
     };
 
-    static constexpr int splitPauseMs = 50;
+    static constexpr int SplitPauseMs = 50;
 
     explicit ModemEmulator(const Options& options);
 
@@ -50,7 +50,6 @@ private:
 
     Options m_options;
     QByteArray m_line;
-    bool m_lastWasCr = false;
     bool m_echo = true;
     bool m_closed = false;
     Hook m_hook = Hook::On;

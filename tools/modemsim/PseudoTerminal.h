@@ -27,7 +27,7 @@ public:
     // Bytes that do not fit while nobody reads the port are dropped, as on a serial line.
     void write(const QByteArray& bytes);
 
-signals:
+Q_SIGNALS:
     void readyRead();
 
 private:

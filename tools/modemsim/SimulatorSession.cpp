@@ -6,12 +6,12 @@
 
 namespace {
 
-constexpr int garbageIntervalMs = 10;
-constexpr int garbageBurstBytes = 256;
+constexpr int GarbageIntervalMs = 10;
+constexpr int GarbageBurstBytes = 256;
 // Closing the master discards what the program has not read yet, so the last answer is given
 // this long to be read.
-constexpr int closeCheckMs = 10;
-constexpr int closeGraceMs = 1000;
+constexpr int CloseCheckMs = 10;
+constexpr int CloseGraceMs = 1000;
 
 } // namespace
 
@@ -20,8 +20,8 @@ SimulatorSession::SimulatorSession(const ModemEmulator::Options& options, QObjec
 {
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
-    m_garbageTimer.setInterval(garbageIntervalMs);
-    m_closeTimer.setInterval(closeCheckMs);
+    m_garbageTimer.setInterval(GarbageIntervalMs);
+    m_closeTimer.setInterval(CloseCheckMs);
     connect(&m_pauseTimer, &QTimer::timeout, this, &SimulatorSession::playPending);
     connect(&m_garbageTimer, &QTimer::timeout, this, &SimulatorSession::sendGarbage);
     connect(&m_closeTimer, &QTimer::timeout, this, &SimulatorSession::closeLineOnceRead);
@@ -82,7 +82,7 @@ void SimulatorSession::playPending()
 
 void SimulatorSession::sendGarbage()
 {
-    QByteArray bytes(garbageBurstBytes, Qt::Uninitialized);
+    QByteArray bytes(GarbageBurstBytes, Qt::Uninitialized);
     for (char& byte : bytes) {
         byte = char(QRandomGenerator::global()->bounded(256));
         // Garbage must never spell a result by chance: no "K" of "OK" or "ok".
@@ -94,12 +94,12 @@ void SimulatorSession::sendGarbage()
 
 void SimulatorSession::closeLineOnceRead()
 {
-    if (m_terminal.unreadByProgram() > 0 && m_closeClock.elapsed() < closeGraceMs)
+    if (m_terminal.unreadByProgram() > 0 && m_closeClock.elapsed() < CloseGraceMs)
         return;
     m_closeTimer.stop();
     m_garbageTimer.stop();
     m_terminal.close();
-    emit lineClosed();
+    Q_EMIT lineClosed();
 }
 
 void SimulatorSession::print(const QString& line)

@@ -19,7 +19,7 @@ public:
     // linkPath and recordPath may be empty. Prints "device: <slave path>" first.
     bool start(const QString& linkPath, const QString& recordPath, QString* error);
 
-signals:
+Q_SIGNALS:
     void lineClosed();
 
 private:

@@ -1,19 +1,18 @@
 // tarvik-modemsim: a voice modem on a pseudo-terminal, for tests and for trying Tarvik without
 // a modem. See usage() for the flags; the transcript goes to stdout.
+#include "ExitSignals.h"
 #include "SimulatorSession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
 #include <optional>
-#include <sys/signalfd.h>
 
 namespace {
 
-constexpr int exitUsage = 2;
+constexpr int ExitUsage = 2;
 
 struct Arguments {
     ModemEmulator::Options options;
@@ -84,24 +83,11 @@ std::optional<Arguments> parseArguments(QCommandLineParser& parser)
     return arguments;
 }
 
-// Termination signals arrive through a descriptor, so the event loop ends normally and the
-// link is removed.
-int blockTerminationSignals()
-{
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    for (const int terminating : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&blocked, terminating);
-    sigprocmask(SIG_BLOCK, &blocked, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-    return signalfd(-1, &blocked, SFD_CLOEXEC);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const int signalFd = blockTerminationSignals();
+    std::signal(SIGPIPE, SIG_IGN); // a reader that went away fails a write, it ends nothing
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvik-modemsim"));
 
@@ -110,17 +96,19 @@ int main(int argc, char* argv[])
     const std::optional<Arguments> arguments = parseArguments(parser);
     if (!arguments) {
         std::fputs(qPrintable(parser.helpText()), stderr);
-        return exitUsage;
+        return ExitUsage;
     }
 
+    // Before the device line: whoever reads it may end the simulator at once, and the link
+    // is removed only when the event loop ends normally.
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::exitRequested, &app, &QCoreApplication::quit);
     SimulatorSession session(arguments->options);
     QString error;
     if (!session.start(arguments->linkPath, arguments->recordPath, &error)) {
         std::fputs(qPrintable(QStringLiteral("tarvik-modemsim: %1\n").arg(error)), stderr);
         return 1;
     }
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     QObject::connect(&session, &SimulatorSession::lineClosed, &app, &QCoreApplication::quit);
     return app.exec();
 }

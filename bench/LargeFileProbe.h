@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the settings test and the settings benchmark: a large file of random bytes
-// and the process's resident memory, to check that loading it stays fast and lean.
+// For the settings benchmark: a large file of random bytes and the process's resident
+// memory, to measure how fast and how lean loading it is.
 
 #include <QByteArray>
 #include <QFile>
