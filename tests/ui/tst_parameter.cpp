@@ -45,9 +45,7 @@ private Q_SLOTS:
     void closing_data();
     void closing();
     void addingOnlyByButtonMarksARefusedFieldAndStopsAtAFullList();
-    void removeDeletesEverySelectedItem();
-    void doubleClickLoadsLowestSelected();
-    void applyHandsBackTheList();
+    void removeAndLoadWorkOnTheSelection();
 
 private:
     void open(const QString& caption);
@@ -214,39 +212,25 @@ void TestParameter::addingOnlyByButtonMarksARefusedFieldAndStopsAtAFullList()
     closeDiscarding();
 }
 
-void TestParameter::removeDeletesEverySelectedItem()
+// Removing takes every selected entry and nothing else; with none selected it changes nothing,
+// so closing asks nothing. A double click loads the lowest selected entry into the fields.
+void TestParameter::removeAndLoadWorkOnTheSelection()
 {
+    open(FacilityCaption);
+    click("del");
+    clickRow(1);
+    clickRow(3, Qt::ShiftModifier); // what a real double click delivers first
+    QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                       list1()->visualItemRect(list1()->item(3)).center());
+    QCOMPARE(fields(), (QStringList{"2222", "22", "二 番"}));
+    click("close"); // neither the empty removal nor the loading changed the list
+    QVERIFY(!m_editor->isVisible());
     open(FacilityCaption);
     clickRow(0);
     clickRow(2, Qt::ControlModifier);
     click("del");
     QCOMPARE(shownItems(), (QStringList{m_lists.facilities[1], m_lists.facilities[3]}));
     closeDiscarding();
-}
-
-void TestParameter::doubleClickLoadsLowestSelected()
-{
-    open(FacilityCaption);
-    clickRow(1);
-    clickRow(3, Qt::ShiftModifier); // what a real double click delivers first
-    QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                       list1()->visualItemRect(list1()->item(3)).center());
-    QCOMPARE(list1()->selectedItems().size(), 3);
-    QCOMPARE(fields(), (QStringList{"2222", "22", "二 番"}));
-    QCOMPARE(shownItems(), m_lists.facilities);
-    click("close"); // loading into the fields changes nothing
-}
-
-// "登録" hands the list back to the window it came from, emptied too, and asks nothing.
-void TestParameter::applyHandsBackTheList()
-{
-    open(FacilityCaption);
-    list1()->selectAll();
-    click("del");
-    click("Copy");
-    QVERIFY(!m_editor->isVisible());
-    QCOMPARE(m_lists.handedBack, QList<Kind>{Kind::Facilities});
-    QCOMPARE(m_lists.facilities, QStringList());
 }
 
 QTEST_MAIN(TestParameter)
