@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 class ReplyScanner;
@@ -31,6 +32,13 @@ public:
         QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
     };
 
+    // The answer to a query such as "ATI".
+    struct Answer {
+        Outcome outcome;         // Ok: a final result came, "OK" or "ERROR" (then refused)
+        bool refused = false;    // the final result was "ERROR": the modem lacks the command
+        QStringList information; // see ReplyScanner::informationLines()
+    };
+
     static constexpr int defaultReplyTimeoutMs = 5000;
 
     // The device must be open. The channel does not own it.
@@ -48,6 +56,9 @@ public:
     bool writeCommandLine(const QByteArray& line);
 
     Reply waitOk(int timeoutMs);
+    // Waits for the final result of command (written without its line end), a whole line "OK"
+    // or "ERROR"; the echo of command is not mistaken for its answer.
+    Answer waitAnswer(int timeoutMs, const QByteArray& command);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
     Outcome waitSeconds(int seconds) { return waitMilliseconds(seconds * 1000); }
@@ -58,6 +69,10 @@ public:
     // deleteLater(), but only once no wait of this channel is left on the stack.
     void deleteWhenIdle();
 
+    // The system's wording of the failure deviceFailed reports, as soon as the wait or write
+    // that met it has returned; maybe empty.
+    const QString& failureReason() const { return m_failureReason; }
+
     static void trace(const QString& text);
 
 Q_SIGNALS:
@@ -67,8 +82,10 @@ Q_SIGNALS:
     void abortRequested(QPrivateSignal);
 
 private:
+    using Done = bool (ReplyScanner::*)() const;
     // Without a scanner a pause: runs its full length unless aborted or the device fails.
-    Outcome runWait(int ms, ReplyScanner* scanner);
+    // With one, ends as soon as the scanner says done.
+    Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr);
     void leaveWait();
     void onAboutToClose();
     void reportFailure(const QString& reason);
@@ -78,4 +95,5 @@ private:
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;
     bool m_deleteWhenIdle = false;
+    QString m_failureReason;
 };
