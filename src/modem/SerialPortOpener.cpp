@@ -46,9 +46,9 @@ void closeWhenDeviceLost(QSerialPort* port)
 
 } // namespace
 
-PortOpener::Result SerialPortOpener::open(int comIndex)
+PortOpener::Result SerialPortOpener::open(int comIndex, const QString& storedDevice)
 {
-    const QString deviceName = PortMapping::deviceFor(comIndex);
+    const QString deviceName = PortMapping::deviceFor(comIndex, storedDevice);
     if (deviceName.isEmpty())
         return {nullptr, {}, reason(Failure::NoSelection, {}, {})};
 

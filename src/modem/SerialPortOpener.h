@@ -9,7 +9,7 @@ class SerialPortOpener : public PortOpener {
 public:
     enum class Failure { NoSelection, NotFound, NoPermission, Busy, Other };
 
-    Result open(int comIndex) override;
+    Result open(int comIndex, const QString& storedDevice) override;
 
     // The Japanese reason shown to the user; detail is the system's own wording.
     static QString reason(Failure failure, const QString& deviceName, const QString& detail);
