@@ -9,7 +9,7 @@
 struct Settings {
     static constexpr int PortCount = 4;
 
-    int portIndex = 0; // "COM" / "CH": 0..3 for COM1..COM4, -1 for none
+    int portIndex = 0;      // "COM" / "CH": 0..3 for COM1..COM4, -1 for none
     int dialModeIndex = 0;  // "PHONE" / "DIAL": 0 pulse, 1 tone, -1 for none
     QString number;         // "PHONE" / "Number"
     QString conditionsCode; // "CODE" / "利用条件"
