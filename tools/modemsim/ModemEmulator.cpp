@@ -153,7 +153,7 @@ QByteArray ModemEmulator::runQuery(const QByteArray& query, Output& out)
     const bool identification = query == "I" || query == "I0";
     if (!identification && query != "+FCLASS=?")
         return {};
-    if (m_options.refuseQueries)
+    if (m_options.noQueries)
         return QByteArrayLiteral("ERROR");
     if (identification) {
         m_information = Identification;

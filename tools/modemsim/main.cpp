@@ -87,7 +87,7 @@ std::optional<Arguments> parseArguments(QCommandLineParser& parser)
     options.hangupAfter = *hangupAfter;
     options.garbage = parser.isSet(QStringLiteral("garbage"));
     options.noVoice = parser.isSet(QStringLiteral("no-voice"));
-    options.refuseQueries = parser.isSet(QStringLiteral("refuse-queries"));
+    options.noQueries = parser.isSet(QStringLiteral("refuse-queries"));
     return arguments;
 }
 
