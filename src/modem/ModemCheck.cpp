@@ -27,22 +27,31 @@ Query::Status queryStatus(const CommandChannel::Answer& answer)
     return answer.refused ? Query::Status::NotSupported : Query::Status::Answered;
 }
 
-// Everything after opening: the commands in order, each with its own deadline. Stops at the
-// first answer that ends the check; nothing when it was aborted.
+// The check cannot go on after this answer.
+bool endsCheck(const CommandChannel::Answer& answer)
+{
+    return answer.outcome == Outcome::Aborted || answer.outcome == Outcome::DeviceFailed;
+}
+
+// Nothing to report after an abort: the program is leaving.
+std::optional<ModemCheck::Result> endedEarly(const CommandChannel::Answer& answer,
+                                             const CommandChannel& channel,
+                                             ModemCheck::Result result)
+{
+    if (answer.outcome == Outcome::Aborted)
+        return std::nullopt;
+    result.outcome = ModemCheck::Outcome::DeviceLost;
+    result.reason = channel.failureReason();
+    return result;
+}
+
+// Everything after opening: the commands in order, each with its own deadline.
 std::optional<ModemCheck::Result> talk(CommandChannel& channel, int timeoutMs,
                                        ModemCheck::Result result)
 {
-    const auto stopsCheck = [&](const CommandChannel::Answer& answer) {
-        if (answer.outcome == Outcome::DeviceFailed) {
-            result.outcome = ModemCheck::Outcome::DeviceLost;
-            result.reason = channel.failureReason();
-        }
-        return answer.outcome == Outcome::Aborted || answer.outcome == Outcome::DeviceFailed;
-    };
-
     const CommandChannel::Answer attention = ask(channel, Attention, timeoutMs);
-    if (stopsCheck(attention))
-        return attention.outcome == Outcome::Aborted ? std::nullopt : std::optional(result);
+    if (endsCheck(attention))
+        return endedEarly(attention, channel, result);
     if (queryStatus(attention) != Query::Status::Answered) {
         result.received = attention.information;
         if (attention.refused)
@@ -53,8 +62,8 @@ std::optional<ModemCheck::Result> talk(CommandChannel& channel, int timeoutMs,
     for (const auto& [command, query] : {std::pair(Identification, &result.identification),
                                          std::pair(ServiceClasses, &result.classes)}) {
         const CommandChannel::Answer answer = ask(channel, command, timeoutMs);
-        if (stopsCheck(answer))
-            return answer.outcome == Outcome::Aborted ? std::nullopt : std::optional(result);
+        if (endsCheck(answer))
+            return endedEarly(answer, channel, result);
         *query = {queryStatus(answer), answer.information};
     }
     return result;
