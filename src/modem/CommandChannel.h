@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 class ReplyScanner;
@@ -31,7 +32,12 @@ public:
         QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
     };
 
-    static constexpr int DefaultReplyTimeoutMs = 5000;
+    // The answer to a query such as "ATI".
+    struct Answer {
+        Outcome outcome;         // Ok: a final result came, "OK" or "ERROR" (then refused)
+        bool refused = false;    // the final result was "ERROR": the modem lacks the command
+        QStringList information; // see ReplyScanner::informationLines()
+    };
 
     // The device must be open. The channel does not own it.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
@@ -48,6 +54,9 @@ public:
     bool writeCommandLine(const QByteArray& line);
 
     Reply waitOk(int timeoutMs);
+    // Waits for the final result of command (written without its line end), a whole line "OK"
+    // or "ERROR"; the echo of command is not mistaken for its answer.
+    Answer waitAnswer(int timeoutMs, const QByteArray& command);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
 
@@ -57,6 +66,10 @@ public:
     // deleteLater(), but only once no wait of this channel is left on the stack.
     void deleteWhenIdle();
 
+    // The system's wording of the failure deviceFailed reports, as soon as the wait or write
+    // that met it has returned; maybe empty.
+    const QString& failureReason() const { return m_failureReason; }
+
 Q_SIGNALS:
     // Once, when the device closed without close() or refused a write; the device is
     // closed when this is emitted.
@@ -64,8 +77,10 @@ Q_SIGNALS:
     void abortRequested(QPrivateSignal);
 
 private:
+    using Done = bool (ReplyScanner::*)() const;
     // Without a scanner a pause: runs its full length unless aborted or the device fails.
-    Outcome runWait(int ms, ReplyScanner* scanner);
+    // With one, ends as soon as the scanner says done.
+    Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr);
     void leaveWait();
     void onAboutToClose();
     void reportFailure(const QString& reason);
@@ -75,4 +90,5 @@ private:
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;
     bool m_deleteWhenIdle = false;
+    QString m_failureReason;
 };

@@ -56,11 +56,11 @@ bool LineControl::isBusy() const
     return m_busy;
 }
 
-void LineControl::hook(int comIndex)
+void LineControl::hook(int comIndex, const QString& storedDevice)
 {
     if (m_state != State::Idle)
         return;
-    PortOpener::Result opened = m_opener.open(comIndex);
+    PortOpener::Result opened = m_opener.open(comIndex, storedDevice);
     if (!opened.device) {
         Q_EMIT portOpenFailed(opened.deviceName, opened.error);
         return;

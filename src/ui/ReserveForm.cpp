@@ -6,7 +6,10 @@
 #include "LineButtonStates.h"
 #include "LineMessages.h"
 #include "MessageBoxes.h"
+#include "ModemCheck.h"
+#include "ModemCheckReport.h"
 #include "Parameter.h"
+#include "PortDialog.h"
 #include "PortMapping.h"
 #include "SettingsFile.h"
 
@@ -17,6 +20,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -41,10 +45,11 @@ const QString SaveQuestion = QStringLiteral("パラメータを保存します�
 
 } // namespace
 
-ReserveForm::ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath settingsPath,
-                         QWidget* parent)
-    : QMainWindow(parent), m_line(line), m_boxes(boxes), m_settingsPath(std::move(settingsPath)),
-      m_scale(logicalDpiX()), m_senders(std::make_unique<FieldSenders>(line, boxes, this))
+ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
+                         MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent)
+    : QMainWindow(parent), m_line(line), m_check(check), m_serialDevices(serialDevices),
+      m_boxes(boxes), m_settingsPath(std::move(settingsPath)), m_scale(logicalDpiX()),
+      m_senders(std::make_unique<FieldSenders>(line, boxes, this))
 {
     initIconResources();
     setObjectName(QStringLiteral("ReserveForm"));
@@ -110,6 +115,15 @@ void ReserveForm::buildMenus()
     QAction* addFacirity = registMenu->addAction(
         QStringLiteral("施設(&F)"), this, [this] { openEditor(QStringLiteral("施設追加")); });
     addFacirity->setObjectName(QStringLiteral("AddFacirity"));
+
+    QMenu* modemMenu = menuBar()->addMenu(QStringLiteral("ﾓﾃﾞﾑ(&M)"));
+    modemMenu->setObjectName(QStringLiteral("modemMenu"));
+    m_portSettingsAction = modemMenu->addAction(QStringLiteral("ポート設定(&P)..."), this,
+                                                &ReserveForm::openPortDialog);
+    m_portSettingsAction->setObjectName(QStringLiteral("MenuPortSettings"));
+    m_modemCheckAction =
+        modemMenu->addAction(QStringLiteral("接続確認(&C)"), this, &ReserveForm::checkModem);
+    m_modemCheckAction->setObjectName(QStringLiteral("MenuModemCheck"));
 }
 
 void ReserveForm::buildStatusBar()
@@ -126,6 +140,7 @@ void ReserveForm::startUp()
     m_ui.calendar->setSelectedDate(QDate::currentDate());
     fillFixedLists();
     m_settings.show(SettingsFile::load(m_settingsPath()));
+    showPortToolTip(m_ui.portList->currentIndex());
     showLineState(m_line.state());
     m_ui.freeToneField->clear();
     // Last: loading the fields raised their change notifications.
@@ -136,8 +151,6 @@ void ReserveForm::startUp()
 void ReserveForm::fillFixedLists()
 {
     m_ui.portList->addItems(PortMapping::captions());
-    for (int i = 0; i < m_ui.portList->count(); ++i)
-        m_ui.portList->setItemData(i, PortMapping::toolTipFor(i), Qt::ToolTipRole);
     m_ui.serviceList->addItems(ServiceLines);
     m_ui.serviceList->setCurrentIndex(DefaultServiceIndex);
     m_ui.dialModeList->addItems({QStringLiteral("Puls"), QStringLiteral("Tone")});
@@ -187,19 +200,23 @@ void ReserveForm::openEditor(const QString& title)
 
 void ReserveForm::connectLine()
 {
-    connect(m_ui.hookButton, &QPushButton::clicked, this,
-            [this] { m_line.hook(m_ui.portList->currentIndex()); });
+    connect(m_ui.hookButton, &QPushButton::clicked, this, &ReserveForm::hook);
     connect(m_ui.dialButton, &QPushButton::clicked, this, &ReserveForm::dial);
     connect(m_ui.hookOffButton, &QPushButton::clicked, &m_line, &LineControl::hookOff);
     connect(&m_line, &LineControl::stateChanged, this, &ReserveForm::showLineState);
     new LineMessages(m_line, m_boxes, this);
     connect(m_ui.portList, &QComboBox::currentIndexChanged, this, &ReserveForm::showPortToolTip);
+    connect(&m_check, &ModemCheck::runningChanged, this, [this] { showLineState(m_line.state()); });
 }
 
 void ReserveForm::showLineState(LineControl::State state)
 {
     const LineButtonStates enabled = LineButtonStates::forState(state);
-    m_ui.hookButton->setEnabled(enabled.hook);
+    // A running check holds the port: Hook could not open it, and a second check must wait.
+    const bool portFree = !m_check.isRunning();
+    m_ui.hookButton->setEnabled(enabled.hook && portFree);
+    m_portSettingsAction->setEnabled(state == LineControl::State::Idle && portFree);
+    m_modemCheckAction->setEnabled(state == LineControl::State::Idle && portFree);
     m_ui.dialButton->setEnabled(enabled.dial);
     m_ui.hookOffButton->setEnabled(enabled.hookOff);
     enableFieldButtons(enabled.fields);
@@ -220,6 +237,13 @@ void ReserveForm::enableFieldButtons(bool enabled)
         step->setEnabled(enabled);
 }
 
+void ReserveForm::hook()
+{
+    if (!m_check.isRunning())
+        m_line.hook(m_ui.portList->currentIndex(),
+                    m_settings.portDevice(m_ui.portList->currentIndex()));
+}
+
 void ReserveForm::dial()
 {
     const QString number = m_ui.numberField->text();
@@ -233,7 +257,34 @@ void ReserveForm::dial()
 
 void ReserveForm::showPortToolTip(int comIndex)
 {
-    m_ui.portList->setToolTip(comIndex < 0 ? QString() : PortMapping::toolTipFor(comIndex));
+    m_ui.portList->setToolTip(m_ui.portList->itemData(comIndex, Qt::ToolTipRole).toString());
+}
+
+void ReserveForm::openPortDialog()
+{
+    PortDialog dialog(m_serialDevices, m_settings.portDevices(), this);
+    if (dialog.exec() != QDialog::Accepted || !m_settings.setPortDevices(dialog.choices()))
+        return;
+    setChangedFlag(true);
+    showPortToolTip(m_ui.portList->currentIndex());
+}
+
+// Never while a call holds the port: the check writes to the port it opens.
+void ReserveForm::checkModem()
+{
+    if (m_line.state() != LineControl::State::Idle)
+        return;
+    const int comIndex = m_ui.portList->currentIndex();
+    const QString caption = PortMapping::captions().value(comIndex);
+    statusBar()->showMessage(QStringLiteral("%1 のモデムを確認しています…").arg(caption));
+    const QPointer<ReserveForm> self(this);
+    const auto result = m_check.run(comIndex, m_settings.portDevice(comIndex));
+    if (!self)
+        return;
+    statusBar()->clearMessage();
+    if (result)
+        m_boxes.show(this, ModemCheckReport::title(), ModemCheckReport::text(caption, *result),
+                     MessageBoxes::Buttons::Ok);
 }
 
 // ---- field senders and edit tracking ---------------------------------------------------------
@@ -308,6 +359,7 @@ void ReserveForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_check.abort();
     m_line.hangUpForExit();
     event->accept();
 }
@@ -332,6 +384,7 @@ bool ReserveForm::askToSaveBeforeLeaving()
 
 void ReserveForm::endProgram()
 {
+    m_check.abort();
     m_line.hangUpForExit();
     Q_EMIT exitRequested();
 }

@@ -14,6 +14,8 @@
 
 class FieldSenders;
 class MessageBoxes;
+class ModemCheck;
+class SerialDevices;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
@@ -24,8 +26,8 @@ public:
     // Where the settings file lives, asked anew at every load and save.
     using SettingsPath = std::function<QString()>;
 
-    ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath settingsPath,
-                QWidget* parent = nullptr);
+    ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
+                MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent = nullptr);
     ~ReserveForm() override;
 
     // The settings shown have been edited since they were last loaded or saved.
@@ -62,8 +64,11 @@ private:
 
     void showLineState(LineControl::State state);
     void enableFieldButtons(bool enabled);
+    void hook();
     void dial();
     void showPortToolTip(int comIndex);
+    void openPortDialog();
+    void checkModem();
 
     static std::optional<QString> selectedEntry(const QComboBox* list);
     void openEditor(const QString& title);
@@ -74,11 +79,15 @@ private:
     void endProgram();
 
     LineControl& m_line;
+    ModemCheck& m_check;
+    const SerialDevices& m_serialDevices;
     MessageBoxes& m_boxes;
     SettingsPath m_settingsPath;
     TwipScale m_scale;
     ReserveFormControls m_ui;
     SettingsControls m_settings{m_ui};
     std::unique_ptr<FieldSenders> m_senders;
+    QAction* m_portSettingsAction = nullptr;
+    QAction* m_modemCheckAction = nullptr;
     bool m_changedFlag = false;
 };

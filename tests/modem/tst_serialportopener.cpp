@@ -38,19 +38,19 @@ void TestSerialPortOpener::cleanup()
 
 void TestSerialPortOpener::failedOpensNameTheDeviceAndTheRemedy()
 {
-    verifyFailure(m_opener.open(-1), {}, {QStringLiteral("ポートが選択されていません")});
+    verifyFailure(m_opener.open(-1, {}), {}, {QStringLiteral("ポートが選択されていません")});
 
     const QString missing = QStringLiteral("/nonexistent/ttyTarvik");
     qputenv("TARVIK_COM1", missing.toLocal8Bit());
-    verifyFailure(m_opener.open(0), missing, {QStringLiteral("見つかりません")});
+    verifyFailure(m_opener.open(0, {}), missing, {QStringLiteral("見つかりません")});
 
     ModemSimulator simulator;
     QVERIFY(simulator.start());
     qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
     // A pseudo-terminal has no modem-control lines; that must not fail the open.
-    const PortOpener::Result first = m_opener.open(0);
+    const PortOpener::Result first = m_opener.open(0, {});
     QVERIFY2(first.device, qPrintable(first.error));
-    verifyFailure(m_opener.open(0), simulator.devicePath(), {QStringLiteral("使用中")});
+    verifyFailure(m_opener.open(0, {}), simulator.devicePath(), {QStringLiteral("使用中")});
 }
 
 QTEST_GUILESS_MAIN(TestSerialPortOpener)

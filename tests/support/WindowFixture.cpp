@@ -19,7 +19,9 @@ void WindowFixture::restart()
 {
     m_window.reset(); // nothing of the previous run stays in memory
     m_line = std::make_unique<LineControl>(m_opener, m_timing);
-    m_window = std::make_unique<ReserveForm>(*m_line, m_boxes, [this] { return settingsPath(); });
+    m_check = std::make_unique<ModemCheck>(m_opener, m_timing.replyTimeoutMs);
+    m_window = std::make_unique<ReserveForm>(*m_line, *m_check, m_serialDevices, m_boxes,
+                                             [this] { return settingsPath(); });
 }
 
 void WindowFixture::click(const QString& objectName)
