@@ -48,11 +48,7 @@ QStringList captions()
 
 QString defaultDevice(int comIndex)
 {
-#ifdef Q_OS_WIN
-    return caption(comIndex);
-#else
     return QStringLiteral("/dev/ttyS%1").arg(comIndex);
-#endif
 }
 
 Device resolve(int comIndex, const QString& storedDevice)
