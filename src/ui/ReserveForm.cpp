@@ -9,6 +9,7 @@
 #include "Parameter.h"
 #include "PortMapping.h"
 #include "SettingsFile.h"
+#include "StepFocus.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -62,6 +63,8 @@ ReserveForm::ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath se
     connectSenders();
     trackEdits();
     startUp();
+    // Last: it moves the focus only onto buttons the line's state has enabled already.
+    m_stepFocus = std::make_unique<StepFocus>(m_ui, m_line, *m_senders, *m_status);
 }
 
 ReserveForm::~ReserveForm() = default;
@@ -114,9 +117,9 @@ void ReserveForm::buildMenus()
 
 void ReserveForm::buildStatusBar()
 {
-    auto* status = new CallStatus(m_line, *statusBar(), this);
+    m_status = new CallStatus(m_line, *statusBar(), this);
     m_senders->setStepNamer(
-        [status](const QStringList& partNames) { status->nameStep(partNames); });
+        [status = m_status](const QStringList& partNames) { status->nameStep(partNames); });
 }
 
 // ---- start-up -------------------------------------------------------------------------------

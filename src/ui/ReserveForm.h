@@ -12,8 +12,10 @@
 #include <memory>
 #include <optional>
 
+class CallStatus;
 class FieldSenders;
 class MessageBoxes;
+class StepFocus;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
@@ -80,5 +82,8 @@ private:
     ReserveFormControls m_ui;
     SettingsControls m_settings{m_ui};
     std::unique_ptr<FieldSenders> m_senders;
+    CallStatus* m_status = nullptr;
+    // A member, not a child: it goes before the controls whose focus it follows.
+    std::unique_ptr<StepFocus> m_stepFocus;
     bool m_changedFlag = false;
 };

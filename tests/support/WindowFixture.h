@@ -38,6 +38,12 @@ public:
     }
     // Hook, then Dial: the line ends up dialled.
     void bringCallUp();
+    // Shows the window and waits until it takes the keyboard, as on a desktop.
+    void showActive();
+    // The object name of the control with the keyboard focus; empty when none has it.
+    static QString focusedName();
+    // A key pressed and released on the control with the keyboard focus.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 private:
     QTemporaryDir m_folder;
