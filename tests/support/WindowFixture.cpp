@@ -48,10 +48,3 @@ QString WindowFixture::focusedName()
     const QWidget* focused = QApplication::focusWidget();
     return focused ? focused->objectName() : QString();
 }
-
-void WindowFixture::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QWidget* focused = QApplication::focusWidget();
-    QVERIFY(focused);
-    QTest::keyClick(focused, key, modifiers);
-}

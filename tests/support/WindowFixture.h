@@ -42,8 +42,6 @@ public:
     void showActive();
     // The object name of the control with the keyboard focus; empty when none has it.
     static QString focusedName();
-    // A key pressed and released on the control with the keyboard focus.
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 private:
     QTemporaryDir m_folder;

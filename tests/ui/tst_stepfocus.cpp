@@ -1,6 +1,9 @@
 #include "FakePortOpener.h"
+#include "ModemSimulator.h"
+#include "SerialPortOpener.h"
 #include "WindowFixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,17 +14,21 @@
 #include <memory>
 
 using Answer = MessageBoxes::Answer;
-using Kind = RegistrationLists::Kind;
 
 namespace {
-// What the user does while a step waits for its "OK".
-enum class During { HookOff, Unplug, StepClick, FieldClick };
+
+void tabTo(const QString& objectName)
+{
+    for (int tabs = 0; tabs < 60 && WindowFixture::focusedName() != objectName; ++tabs)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(WindowFixture::focusedName(), objectName);
+}
+
 } // namespace
 
-Q_DECLARE_METATYPE(During)
-
-// The keyboard focus follows the service's procedure through the real window, with the demo
-// settings and an in-memory modem that answers "OK".
+// The keyboard focus follows the service's procedure through the real window with the demo
+// settings, on an in-memory modem that answers "OK", and for a whole call made from the
+// keyboard alone on the modem simulator.
 class TestStepFocus : public QObject {
     Q_OBJECT
 
@@ -35,6 +42,7 @@ private Q_SLOTS:
     void keys();
     void duringAWait_data();
     void duringAWait();
+    void keyboardOnlyTypicalCall();
 
 private:
     void clickUpTo(const QString& step);
@@ -77,39 +85,30 @@ void TestStepFocus::focusAfterClickedStep_data()
     QTest::addColumn<bool>("silent");
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("focusAfter");
-    const auto row = [](const char* name, const char* step, const char* focusAfter,
-                        const char* date = "15", const char* member = "", bool silent = false,
-                        const QStringList& boxes = {}) {
+    // The procedure as the flow chart draws it, then the tone pad and ←を送信, which hand the
+    // focus back to the step (Service, after Dial).
+    const char* const stepsAndNext[][2] = {
+        {"Command1", "Command2"},     {"Command2", "Command3"},     {"Command3", "Command4_0"},
+        {"Command4_0", "Command6"},   {"Command5_0", "Command3"},   {"Command6", "Command7"},
+        {"Command7", "Command9_0"},   {"Command9_0", "Command4_1"}, {"Command4_1", "Command12"},
+        {"Command5_1", "Command7"},   {"Command12", "Command13"},   {"Command13", "Command9_1"},
+        {"Command9_1", "Command4_2"}, {"Command4_2", "Command4_3"}, {"Command5_2", "Command7"},
+        {"Command4_3", "Command7"},   {"Command5_3", "Command3"},   {"Command10", "Command1"},
+        {"Command11_5", "Command3"},  {"Command14", "Command3"}};
+    const auto row = [](const char* name, const char* step, const char* date, const char* member,
+                        bool silent, const QStringList& boxes, const char* focusAfter) {
         QTest::newRow(name) << step << date << member << silent << boxes << focusAfter;
     };
-    row("Hook", "Command1", "Command2");
-    row("Dial", "Command2", "Command3");
-    row("Service", "Command3", "Command4_0");
-    row("first Yes", "Command4_0", "Command6");
-    row("first No", "Command5_0", "Command3");
-    row("番号・暗証", "Command6", "Command7");
-    row("施設・内訳", "Command7", "Command9_0");
-    row("利用条件", "Command9_0", "Command4_1");
-    row("second Yes", "Command4_1", "Command12");
-    row("second No", "Command5_1", "Command7");
-    row("日付", "Command12", "Command13");
-    row("時間帯", "Command13", "Command9_1");
-    row("利用目的", "Command9_1", "Command4_2");
-    row("third Yes", "Command4_2", "Command4_3");
-    row("third No", "Command5_2", "Command7");
-    row("次予約", "Command4_3", "Command7");
-    row("他ｻｰﾋﾞｽ", "Command5_3", "Command3");
-    row("HookOFF", "Command10", "Command1");
-    row("tone pad: back to the step", "Command11_5", "Command3");
-    row("←を送信: back to the step", "Command14", "Command3");
-    const QString badDigits = QStringLiteral("送信文字列エラー");
-    row("refused: stays", "Command12", "Command12", "1a", "", false, {badDigits});
-    row("pair, one part refused: sent", "Command6", "Command7", "15", "山田 12345678 12b4", false,
-        {badDigits});
-    row("pair, both parts refused: stays", "Command6", "Command6", "15", "山田 1234567a 12b4",
-        false, {badDigits, badDigits});
-    row("timed out: counts as sent", "Command12", "Command13", "15", "", true,
-        {"モデムから応答がありません"});
+    for (const auto& [step, next] : stepsAndNext)
+        row(step, step, "15", "", false, {}, next);
+    const QStringList badDigits{"送信文字列エラー"};
+    row("refused: stays", "Command12", "1a", "", false, badDigits, "Command12");
+    row("pair, one part refused: sent", "Command6", "15", "山田 12345678 12b4", false, badDigits,
+        "Command7");
+    row("pair, both parts refused: stays", "Command6", "15", "山田 1234567a 12b4", false,
+        badDigits + badDigits, "Command6");
+    row("timed out: counts as sent", "Command12", "15", "", true, {"モデムから応答がありません"},
+        "Command13");
 }
 
 void TestStepFocus::focusAfterClickedStep()
@@ -124,7 +123,7 @@ void TestStepFocus::focusAfterClickedStep()
     m_f->control<QLineEdit>("Text5")->setText(date);
     m_f->control<QLineEdit>("Text7")->setText("#1");
     if (!member.isEmpty())
-        m_f->window().replaceRegistrationList(Kind::Members, {member});
+        m_f->window().replaceRegistrationList(RegistrationLists::Kind::Members, {member});
     m_f->control<QComboBox>("Combo3")->setCurrentIndex(0);
     if (silent)
         m_opener.device()->setAutoReply({});
@@ -154,21 +153,15 @@ void TestStepFocus::keys_data()
         const QByteArray written = tones.isEmpty() ? tones : "ATDT" + tones + ";\r\n";
         QTest::newRow(name) << focusOn << key << modifiers << written << focusAfter;
     };
-    const Qt::KeyboardModifiers none = Qt::NoModifier, keypad = Qt::KeypadModifier;
-    row("Return", "Command12", Qt::Key_Return, none, "15", "Command13");
-    row("Enter", "Command12", Qt::Key_Enter, keypad, "15", "Command13");
-    row("Space", "Command12", Qt::Key_Space, none, "15", "Command13");
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
     row("N, first point", "Command4_0", Qt::Key_N, none, "0", "Command3");
     row("N, second point", "Command4_1", Qt::Key_N, none, "0", "Command7");
     row("N, third point", "Command4_2", Qt::Key_N, none, "0", "Command7");
     row("N at 次予約: 他ｻｰﾋﾞｽ", "Command4_3", Qt::Key_N, none, "0", "Command3");
-    row("N elsewhere", "Command12", Qt::Key_N, none, "", "Command12");
     row("digit on a step", "Command12", Qt::Key_7, none, "7", "Command12");
-    row("* on the keypad", "Command12", Qt::Key_Asterisk, keypad, "*", "Command12");
     row("# on a tone pad button", "Command11_1", Qt::Key_NumberSign, Qt::ShiftModifier, "#",
         "Command11_1");
     row("digit in a field", "Text5", Qt::Key_7, none, "", "Text5");
-    row("digit in a list", "Combo2", Qt::Key_7, none, "", "Combo2");
     row("digit before the dial", "Command2", Qt::Key_7, none, "", "Command2");
 }
 
@@ -182,7 +175,7 @@ void TestStepFocus::keys()
     clickUpTo(focusOn == "Command2" ? focusOn : QString()); // the call up, but for Dial itself
     m_opener.device()->clearWritten();
     m_f->control(focusOn)->setFocus();
-    m_f->press(key, modifiers);
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     QCOMPARE(m_opener.device()->written(), written);
     QCOMPARE(m_f->focusedName(), focusAfter);
 }
@@ -190,49 +183,77 @@ void TestStepFocus::keys()
 void TestStepFocus::duringAWait_data()
 {
     QTest::addColumn<QString>("step");
-    QTest::addColumn<During>("during");
+    QTest::addColumn<QString>("clickedMeanwhile"); // empty: the modem goes away
     QTest::addColumn<QString>("focusAfter");
-    QTest::newRow("HookOFF ends it") << "Command12" << During::HookOff << "Command1";
-    QTest::newRow("the modem goes away") << "Command12" << During::Unplug << "Command1";
-    QTest::newRow("a refused click keeps its focus")
-        << "Command12" << During::StepClick << "Command9_1";
-    QTest::newRow("typing into a field during the dial")
-        << "Command2" << During::FieldClick << "Text4_0";
+    const auto row = [](const char* name, const char* step, const char* clicked,
+                        const char* focusAfter) {
+        QTest::newRow(name) << step << clicked << focusAfter;
+    };
+    row("HookOFF ends it", "Command12", "Command10", "Command1");
+    row("the modem goes away", "Command12", "", "Command1");
+    row("a refused click keeps its focus", "Command12", "Command9_1", "Command9_1");
+    row("typing into a field during the dial", "Command2", "Text4_0", "Text4_0");
 }
 
 void TestStepFocus::duringAWait()
 {
     QFETCH(QString, step);
-    QFETCH(During, during);
+    QFETCH(QString, clickedMeanwhile);
     QFETCH(QString, focusAfter);
     clickUpTo(step);
     m_opener.device()->setAutoReply({}); // the step's "OK" comes only when fed
-    const auto act = [&] {
+    const auto meanwhile = [&] {
         m_opener.device()->setAutoReply(FakeModemDevice::okReply()); // for a hang-up
-        const auto click = [&](const char* name) {
-            QTest::mouseClick(m_f->control(name), Qt::LeftButton);
-        };
-        switch (during) {
-        case During::HookOff:
-            return click("Command10");
-        case During::Unplug:
+        if (clickedMeanwhile.isEmpty())
             return m_opener.device()->vanish("USB が抜かれました");
-        case During::StepClick:
-            click("Command9_1");
-            break;
-        case During::FieldClick:
-            click("Text4_0");
-            break;
-        }
-        m_opener.device()->feed(FakeModemDevice::okReply());
+        QTest::mouseClick(m_f->control(clickedMeanwhile), Qt::LeftButton);
+        if (m_f->line().isBusy())
+            m_opener.device()->feed(FakeModemDevice::okReply());
     };
     connect(
-        &m_f->line(), &LineControl::waitStarted, this, [&] { QTimer::singleShot(0, this, act); },
-        Qt::SingleShotConnection);
-    m_f->boxes().answerNext(Answer::Ok, int(during == During::Unplug));
+        &m_f->line(), &LineControl::waitStarted, this,
+        [&] { QTimer::singleShot(0, this, meanwhile); }, Qt::SingleShotConnection);
+    m_f->boxes().answerNext(Answer::Ok, int(clickedMeanwhile.isEmpty()));
     QTest::mouseClick(m_f->control(step), Qt::LeftButton);
     QTRY_VERIFY(!m_f->line().isBusy());
     QCOMPARE(m_f->focusedName(), focusAfter);
+}
+
+// The modem simulator as COM1 hears what the clicked typical call sends, byte for byte.
+void TestStepFocus::keyboardOnlyTypicalCall()
+{
+    ModemSimulator simulator;
+    QVERIFY(simulator.start());
+    qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
+    SerialPortOpener opener;
+    WindowFixture f(opener, qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini");
+    f.showActive();
+    // Where the focus is, and the key pressed there.
+    const std::pair<const char*, Qt::Key> presses[] = {
+        {"Command1", Qt::Key_Return},   {"Command2", Qt::Key_Enter},
+        {"Command3", Qt::Key_Space},    {"Command4_0", Qt::Key_Return},
+        {"Command6", Qt::Key_Return},   {"Command7", Qt::Key_Return},
+        {"Command9_0", Qt::Key_Return}, {"Command4_1", Qt::Key_Return},
+        {"Command12", Qt::Key_Return},  {"Command13", Qt::Key_Return},
+        {"Command9_1", Qt::Key_Return}, {"Command4_2", Qt::Key_Return},
+        {"Command4_3", Qt::Key_Return}, {"Command7", Qt::Key_Asterisk},
+    };
+    for (const auto& [focus, key] : presses) {
+        QCOMPARE(f.focusedName(), QLatin1String(focus));
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    // Off the procedure's path: the user tabs there.
+    for (const char* button : {"Command5_3", "Command10"}) {
+        tabTo(QLatin1String(button));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    QByteArray expected = "ATH1\rATDT0451234567;\r";
+    for (const char* tones : {"002", "1", "12345678", "1234", "0101", "01", "1", "1", "15", "02",
+                              "21", "1", "1", "*", "0"})
+        expected += QByteArray("ATDT") + tones + ";\r\n";
+    QTRY_COMPARE(simulator.received(), expected + "ATH0\r");
+    QVERIFY(f.boxes().shown().isEmpty());
+    QCOMPARE(f.focusedName(), QStringLiteral("Command1"));
 }
 
 QTEST_MAIN(TestStepFocus)
