@@ -12,6 +12,7 @@
 #include "PortDialog.h"
 #include "PortMapping.h"
 #include "SettingsFile.h"
+#include "StepFocus.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -67,6 +68,8 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
     connectSenders();
     trackEdits();
     startUp();
+    // Last: it moves the focus only onto buttons the line's state has enabled already.
+    m_stepFocus = std::make_unique<StepFocus>(m_ui, m_line, *m_senders, *m_status);
 }
 
 ReserveForm::~ReserveForm() = default;
@@ -128,9 +131,9 @@ void ReserveForm::buildMenus()
 
 void ReserveForm::buildStatusBar()
 {
-    auto* status = new CallStatus(m_line, *statusBar(), this);
+    m_status = new CallStatus(m_line, *statusBar(), this);
     m_senders->setStepNamer(
-        [status](const QStringList& partNames) { status->nameStep(partNames); });
+        [status = m_status](const QStringList& partNames) { status->nameStep(partNames); });
 }
 
 // ---- start-up -------------------------------------------------------------------------------

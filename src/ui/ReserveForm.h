@@ -12,10 +12,12 @@
 #include <memory>
 #include <optional>
 
+class CallStatus;
 class FieldSenders;
 class MessageBoxes;
 class ModemCheck;
 class SerialDevices;
+class StepFocus;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
@@ -89,5 +91,8 @@ private:
     std::unique_ptr<FieldSenders> m_senders;
     QAction* m_portSettingsAction = nullptr;
     QAction* m_modemCheckAction = nullptr;
+    CallStatus* m_status = nullptr;
+    // A member, not a child: it goes before the controls whose focus it follows.
+    std::unique_ptr<StepFocus> m_stepFocus;
     bool m_changedFlag = false;
 };

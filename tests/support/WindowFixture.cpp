@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -36,4 +37,16 @@ void WindowFixture::bringCallUp()
     click(QStringLiteral("Command1"));
     click(QStringLiteral("Command2"));
     QCOMPARE(m_line->state(), LineControl::State::Dialled);
+}
+
+void WindowFixture::showActive()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+QString WindowFixture::focusedName()
+{
+    const QWidget* focused = QApplication::focusWidget();
+    return focused ? focused->objectName() : QString();
 }

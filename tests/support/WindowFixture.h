@@ -43,6 +43,10 @@ public:
     }
     // Hook, then Dial: the line ends up dialled.
     void bringCallUp();
+    // Shows the window and waits until it takes the keyboard, as on a desktop.
+    void showActive();
+    // The object name of the control with the keyboard focus; empty when none has it.
+    static QString focusedName();
 
 private:
     QTemporaryDir m_folder;
