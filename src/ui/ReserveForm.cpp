@@ -7,9 +7,8 @@
 #include "LineMessages.h"
 #include "MessageBoxes.h"
 #include "ModemCheck.h"
-#include "ModemCheckReport.h"
+#include "ModemMenu.h"
 #include "Parameter.h"
-#include "PortDialog.h"
 #include "PortMapping.h"
 #include "SettingsFile.h"
 #include "StepFocus.h"
@@ -21,7 +20,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -119,14 +117,14 @@ void ReserveForm::buildMenus()
         QStringLiteral("施設(&F)"), this, [this] { openEditor(QStringLiteral("施設追加")); });
     addFacirity->setObjectName(QStringLiteral("AddFacirity"));
 
-    QMenu* modemMenu = menuBar()->addMenu(QStringLiteral("ﾓﾃﾞﾑ(&M)"));
-    modemMenu->setObjectName(QStringLiteral("modemMenu"));
-    m_portSettingsAction = modemMenu->addAction(QStringLiteral("ポート設定(&P)..."), this,
-                                                &ReserveForm::openPortDialog);
-    m_portSettingsAction->setObjectName(QStringLiteral("MenuPortSettings"));
-    m_modemCheckAction =
-        modemMenu->addAction(QStringLiteral("接続確認(&C)"), this, &ReserveForm::checkModem);
-    m_modemCheckAction->setObjectName(QStringLiteral("MenuModemCheck"));
+    auto* modemMenu = new ModemMenu(
+        *menuBar(),
+        {m_line, m_check, m_serialDevices, m_boxes, m_settings, *m_ui.portList, *statusBar()},
+        this);
+    connect(modemMenu, &ModemMenu::portDevicesChanged, this, [this] {
+        setChangedFlag(true);
+        showPortToolTip(m_ui.portList->currentIndex());
+    });
 }
 
 void ReserveForm::buildStatusBar()
@@ -185,13 +183,6 @@ void ReserveForm::replaceRegistrationList(Kind kind, const QStringList& entries)
     setChangedFlag(true);
 }
 
-std::optional<QString> ReserveForm::selectedEntry(const QComboBox* list)
-{
-    if (list->currentIndex() < 0)
-        return std::nullopt;
-    return list->itemText(list->currentIndex());
-}
-
 void ReserveForm::openEditor(const QString& title)
 {
     Parameter editor(*this, m_boxes, this);
@@ -215,11 +206,8 @@ void ReserveForm::connectLine()
 void ReserveForm::showLineState(LineControl::State state)
 {
     const LineButtonStates enabled = LineButtonStates::forState(state);
-    // A running check holds the port: Hook could not open it, and a second check must wait.
-    const bool portFree = !m_check.isRunning();
-    m_ui.hookButton->setEnabled(enabled.hook && portFree);
-    m_portSettingsAction->setEnabled(state == LineControl::State::Idle && portFree);
-    m_modemCheckAction->setEnabled(state == LineControl::State::Idle && portFree);
+    // A running check holds the port: Hook could not open it.
+    m_ui.hookButton->setEnabled(enabled.hook && !m_check.isRunning());
     m_ui.dialButton->setEnabled(enabled.dial);
     m_ui.hookOffButton->setEnabled(enabled.hookOff);
     enableFieldButtons(enabled.fields);
@@ -263,33 +251,6 @@ void ReserveForm::showPortToolTip(int comIndex)
     m_ui.portList->setToolTip(m_ui.portList->itemData(comIndex, Qt::ToolTipRole).toString());
 }
 
-void ReserveForm::openPortDialog()
-{
-    PortDialog dialog(m_serialDevices, m_settings.portDevices(), this);
-    if (dialog.exec() != QDialog::Accepted || !m_settings.setPortDevices(dialog.choices()))
-        return;
-    setChangedFlag(true);
-    showPortToolTip(m_ui.portList->currentIndex());
-}
-
-// Never while a call holds the port: the check writes to the port it opens.
-void ReserveForm::checkModem()
-{
-    if (m_line.state() != LineControl::State::Idle)
-        return;
-    const int comIndex = m_ui.portList->currentIndex();
-    const QString caption = PortMapping::captions().value(comIndex);
-    statusBar()->showMessage(QStringLiteral("%1 のモデムを確認しています…").arg(caption));
-    const QPointer<ReserveForm> self(this);
-    const auto result = m_check.run(comIndex, m_settings.portDevice(comIndex));
-    if (!self)
-        return;
-    statusBar()->clearMessage();
-    if (result)
-        m_boxes.show(this, ModemCheckReport::title(), ModemCheckReport::text(caption, *result),
-                     MessageBoxes::Buttons::Ok);
-}
-
 // ---- field senders and edit tracking ---------------------------------------------------------
 
 void ReserveForm::connectSenders()
@@ -309,9 +270,9 @@ void ReserveForm::connectSenders()
     onClick(m_ui.serviceButton,
             [this, senders] { senders->sendService(m_ui.serviceList->currentText()); });
     onClick(m_ui.memberButton,
-            [this, senders] { senders->sendMember(selectedEntry(m_ui.memberList)); });
+            [this, senders] { senders->sendMember(m_settings.selectedEntry(Kind::Members)); });
     onClick(m_ui.facilityButton,
-            [this, senders] { senders->sendFacility(selectedEntry(m_ui.facilityList)); });
+            [this, senders] { senders->sendFacility(m_settings.selectedEntry(Kind::Facilities)); });
     for (const auto& [button, field] : {std::pair(m_ui.conditionsButton, m_ui.conditionsField),
                                         std::pair(m_ui.dateButton, m_ui.dateField),
                                         std::pair(m_ui.purposeButton, m_ui.purposeField)}) {
@@ -362,8 +323,7 @@ void ReserveForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_check.abort();
-    m_line.hangUpForExit();
+    hangUpBeforeLeaving();
     event->accept();
 }
 
@@ -387,7 +347,12 @@ bool ReserveForm::askToSaveBeforeLeaving()
 
 void ReserveForm::endProgram()
 {
+    hangUpBeforeLeaving();
+    Q_EMIT exitRequested();
+}
+
+void ReserveForm::hangUpBeforeLeaving()
+{
     m_check.abort();
     m_line.hangUpForExit();
-    Q_EMIT exitRequested();
 }

@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class CallStatus;
 class FieldSenders;
@@ -69,16 +68,14 @@ private:
     void hook();
     void dial();
     void showPortToolTip(int comIndex);
-    void openPortDialog();
-    void checkModem();
 
-    static std::optional<QString> selectedEntry(const QComboBox* list);
     void openEditor(const QString& title);
 
     void saveFromMenu();
     void exitFromMenu();
     bool askToSaveBeforeLeaving();
     void endProgram();
+    void hangUpBeforeLeaving();
 
     LineControl& m_line;
     ModemCheck& m_check;
@@ -89,8 +86,6 @@ private:
     ReserveFormControls m_ui;
     SettingsControls m_settings{m_ui};
     std::unique_ptr<FieldSenders> m_senders;
-    QAction* m_portSettingsAction = nullptr;
-    QAction* m_modemCheckAction = nullptr;
     CallStatus* m_status = nullptr;
     // A member, not a child: it goes before the controls whose focus it follows.
     std::unique_ptr<StepFocus> m_stepFocus;

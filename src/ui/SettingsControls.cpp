@@ -66,6 +66,14 @@ QStringList SettingsControls::registrationList(RegistrationLists::Kind kind) con
     return items(listOf(kind));
 }
 
+std::optional<QString> SettingsControls::selectedEntry(RegistrationLists::Kind kind) const
+{
+    const QComboBox* list = listOf(kind);
+    if (list->currentIndex() < 0)
+        return std::nullopt;
+    return list->itemText(list->currentIndex());
+}
+
 void SettingsControls::replaceRegistrationList(RegistrationLists::Kind kind,
                                                const QStringList& entries) const
 {

@@ -4,6 +4,8 @@
 #include "ReserveFormLayout.h"
 #include "Settings.h"
 
+#include <optional>
+
 // Where each stored setting lives while the program runs: the main window's controls are the
 // only copy of the settings, so loading puts every value into the control that shows it and
 // saving reads them back from there. The device each COM port opens is kept as the port
@@ -20,6 +22,8 @@ public:
     Settings read() const;
 
     QStringList registrationList(RegistrationLists::Kind kind) const;
+    // The entry chosen in the list, nothing when none is.
+    std::optional<QString> selectedEntry(RegistrationLists::Kind kind) const;
     // Replaces the list, which then has no selection: the user picks from the new list.
     void replaceRegistrationList(RegistrationLists::Kind kind, const QStringList& entries) const;
 
