@@ -200,6 +200,8 @@ bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
 {
     const Continuation continuation(this);
     beginWait(Wait::Reply, timeoutMs);
+    if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
+        return false;
     const CommandChannel::Reply reply = m_channel->waitOk(timeoutMs);
     if (!continuation.holds())
         return false;
@@ -218,6 +220,8 @@ bool LineControl::pause(int ms)
 {
     const Continuation continuation(this);
     beginWait(Wait::Pause, ms);
+    if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
+        return false;
     const CommandChannel::Outcome outcome = m_channel->waitMilliseconds(ms);
     if (!continuation.holds())
         return false;
