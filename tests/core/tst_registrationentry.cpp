@@ -55,7 +55,7 @@ private Q_SLOTS:
         row("64th entry", {"太郎", "12345678", "0000"}, Member, -1, "", 63);
         row("65th entry, before any field", {"", "1", "1"}, Member, 0,
             "登録できるのは64件までです。", 64);
-        row("Stop after blanks", {"  Stopper", "12345678", "0000"}, Member, 0,
+        row("Stop after blanks the file drops", {" \t\v\fStop", "12345678", "0000"}, Member, 0,
             "「Stop」で始まる名前は登録できません。");
         row("stop in lower case, Stop later", {"stop Stop", "12345678", "0000"}, Member, -1, "");
         row("facility named Stop", {"0101", "01", "Stop"}, Facility, -1, "");
