@@ -279,6 +279,7 @@ private Q_SLOTS:
         stored.timeSlot = QStringLiteral("02");
         stored.members = QStringList{"表ソ能 12345678 1234", "鈴木 87654321 4321"};
         stored.facilities = QStringList{"0101 01 体育館", "0102 03 テニスコート"};
+        stored.portDevices[3] = QStringLiteral("/dev/ttyACM0");
         QVERIFY(SettingsFile::save(m_f->settingsPath(), stored, nullptr));
         QFile file(m_f->settingsPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
