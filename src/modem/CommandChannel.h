@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 class ReplyScanner;
 
@@ -33,8 +35,13 @@ public:
 
     static constexpr int DefaultReplyTimeoutMs = 5000;
 
-    // The device must be open. The channel does not own it.
+    // Nanoseconds on a monotonic clock; only the difference between two readings counts.
+    using Clock = std::function<qint64()>;
+
+    // The device must be open. The channel does not own it. The waits read the steady clock.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
+    // The waits read clock instead, to decide whether a timer that fired ended the wait.
+    CommandChannel(QIODevice* device, Clock clock, QObject* parent = nullptr);
 
     bool isOpen() const;
     // True while at least one wait of this channel runs (nested waits count once each).
@@ -71,6 +78,7 @@ private:
     void reportFailure(const QString& reason);
 
     QPointer<QIODevice> m_device;
+    Clock m_clock;
     int m_runningWaits = 0;
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;
