@@ -128,7 +128,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     SerialPortOpener opener;
-    const PortOpener::Result port = opener.open(0);
+    const PortOpener::Result port = opener.open(0, {});
     if (!port.device) {
         std::fprintf(stderr, "%s\n", qPrintable(port.error));
         return 1;

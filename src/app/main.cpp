@@ -1,9 +1,11 @@
 #include "ExitSignals.h"
 #include "LineControl.h"
+#include "ModemCheck.h"
 #include "QtMessageBoxes.h"
 #include "ReserveForm.h"
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
+#include "SystemSerialDevices.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,8 +58,10 @@ int main(int argc, char* argv[])
 
     SerialPortOpener opener;
     LineControl line(opener);
+    ModemCheck check(opener);
+    SystemSerialDevices serialDevices;
     QtMessageBoxes boxes;
-    ReserveForm window(line, boxes, &SettingsFile::pathInCurrentDirectory);
+    ReserveForm window(line, check, serialDevices, boxes, &SettingsFile::pathInCurrentDirectory);
     // Leaving from the menu has asked its questions already; the close box's must not follow.
     QObject::connect(&window, &ReserveForm::exitRequested, &app, [] { QCoreApplication::exit(0); });
     // The end of the desktop session, Ctrl+C or a closed terminal: hang up, then end.

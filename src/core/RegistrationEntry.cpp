@@ -39,12 +39,14 @@ std::optional<RegistrationEntry::Failure> checkFields(const RegistrationEntry::F
     return std::nullopt;
 }
 
-// The settings file drops a value's leading blanks and ends a list at a value starting
-// with "Stop", so such a line would end the list at the next load.
+// The settings file drops a value's leading blanks (vertical tab and form feed too) and
+// ends a list at a value starting with "Stop", so such a line would end the list at the
+// next load.
 bool endsListWhenLoaded(const QString& line)
 {
-    const auto firstNonBlank =
-        std::find_if(line.cbegin(), line.cend(), [](QChar c) { return c != u' ' && c != u'\t'; });
+    const auto firstNonBlank = std::find_if(line.cbegin(), line.cend(), [](QChar c) {
+        return c != u' ' && c != u'\t' && c != u'\v' && c != u'\f';
+    });
     return QStringView(firstNonBlank, line.cend()).startsWith(QLatin1String("Stop"));
 }
 

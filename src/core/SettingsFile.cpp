@@ -36,9 +36,23 @@ QStringList listKeys()
     return keys;
 }
 
+// "Device1".."Device4"; older readers of the file pass over these keys.
+QString deviceKey(int portIndex)
+{
+    return QStringLiteral("Device%1").arg(portIndex + 1);
+}
+
+QStringList comKeys()
+{
+    QStringList keys{Ch};
+    for (int port = 0; port < Settings::PortCount; ++port)
+        keys << deviceKey(port);
+    return keys;
+}
+
 QList<ProfileReader::Section> wantedNames()
 {
-    return {{Com, {Ch}},
+    return {{Com, comKeys()},
             {Phone, {Dial, Number}},
             {Code, {Conditions, Purpose, Date, TimeSlot}},
             {Member, listKeys()},
@@ -107,6 +121,8 @@ Settings SettingsFile::parse(QByteArrayView contents)
     const ProfileReader reader(text, wantedNames());
     Settings settings;
     settings.portIndex = indexWithin(reader.integer(Com, Ch, 0), 3);
+    for (int port = 0; port < Settings::PortCount; ++port)
+        settings.portDevices[port] = reader.text(Com, deviceKey(port)).value_or(QString());
     settings.dialModeIndex = indexWithin(reader.integer(Phone, Dial, 0), 1);
     settings.number = reader.text(Phone, Number).value_or(QString());
     settings.conditionsCode = reader.text(Code, Conditions).value_or(QString());
@@ -123,6 +139,12 @@ bool SettingsFile::serialize(const Settings& settings, QByteArray* contents, QSt
     ProfileWriter writer;
     writer.section(Com);
     writer.entry(Ch, QString::number(settings.portIndex), Ch);
+    // Only a port moved off its default gets a key, so a file without them stays as it was.
+    for (int port = 0; port < Settings::PortCount; ++port) {
+        if (!settings.portDevices[port].isEmpty())
+            writer.entry(deviceKey(port), settings.portDevices[port],
+                         QStringLiteral("COM%1 の接続先").arg(port + 1));
+    }
     writer.section(Phone);
     writer.entry(Dial, QString::number(settings.dialModeIndex), Dial);
     writer.entry(Number, settings.number, QStringLiteral("電話番号"));

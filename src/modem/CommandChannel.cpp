@@ -76,10 +76,19 @@ CommandChannel::Reply CommandChannel::waitOk(int timeoutMs)
 {
     trace(QStringLiteral("WaitOK"));
     ReplyScanner scanner;
-    const Outcome outcome = runWait(timeoutMs, &scanner);
+    const Outcome outcome = runWait(timeoutMs, &scanner, &ReplyScanner::sawOk);
     if (outcome == Outcome::Ok)
         trace(QStringLiteral("return WaitOK"));
     return {outcome, scanner.lastResult()};
+}
+
+CommandChannel::Answer CommandChannel::waitAnswer(int timeoutMs, const QByteArray& command)
+{
+    trace(QStringLiteral("WaitAnswer"));
+    ReplyScanner scanner;
+    scanner.skipEcho(command);
+    const Outcome outcome = runWait(timeoutMs, &scanner, &ReplyScanner::sawFinalResult);
+    return {outcome, scanner.sawError(), scanner.informationLines()};
 }
 
 CommandChannel::Outcome CommandChannel::waitMilliseconds(int ms)
@@ -109,7 +118,7 @@ void CommandChannel::deleteWhenIdle()
         deleteLater();
 }
 
-CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
+CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, Done done)
 {
     if (!isOpen())
         return Outcome::DeviceFailed;
@@ -145,7 +154,7 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner)
     if (scanner) {
         const auto readReply = [&] {
             scanner->feed(m_device->readAll());
-            if (scanner->sawOk())
+            if ((scanner->*done)())
                 finish(Outcome::Ok);
         };
         connect(m_device, &QIODevice::readyRead, &loop, readReply);
@@ -178,6 +187,7 @@ void CommandChannel::reportFailure(const QString& reason)
     if (m_failureReported)
         return;
     m_failureReported = true;
+    m_failureReason = reason;
     // Reported from the event loop: the device may be in the middle of closing itself.
     QMetaObject::invokeMethod(
         this, [this, reason] { Q_EMIT deviceFailed(reason); }, Qt::QueuedConnection);

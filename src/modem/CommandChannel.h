@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -33,7 +34,12 @@ public:
         QString modemAnswer; // last recognised result other than OK ("NO DIALTONE"), or empty
     };
 
-    static constexpr int DefaultReplyTimeoutMs = 5000;
+    // The answer to a query such as "ATI".
+    struct Answer {
+        Outcome outcome;         // Ok: a final result came, "OK" or "ERROR" (then refused)
+        bool refused = false;    // the final result was "ERROR": the modem lacks the command
+        QStringList information; // see ReplyScanner::informationLines()
+    };
 
     // Nanoseconds on a monotonic clock; only the difference between two readings counts.
     using Clock = std::function<qint64()>;
@@ -55,6 +61,9 @@ public:
     bool writeCommandLine(const QByteArray& line);
 
     Reply waitOk(int timeoutMs);
+    // Waits for the final result of command (written without its line end), a whole line "OK"
+    // or "ERROR"; the echo of command is not mistaken for its answer.
+    Answer waitAnswer(int timeoutMs, const QByteArray& command);
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
 
@@ -64,6 +73,10 @@ public:
     // deleteLater(), but only once no wait of this channel is left on the stack.
     void deleteWhenIdle();
 
+    // The system's wording of the failure deviceFailed reports, as soon as the wait or write
+    // that met it has returned; maybe empty.
+    const QString& failureReason() const { return m_failureReason; }
+
 Q_SIGNALS:
     // Once, when the device closed without close() or refused a write; the device is
     // closed when this is emitted.
@@ -71,8 +84,10 @@ Q_SIGNALS:
     void abortRequested(QPrivateSignal);
 
 private:
+    using Done = bool (ReplyScanner::*)() const;
     // Without a scanner a pause: runs its full length unless aborted or the device fails.
-    Outcome runWait(int ms, ReplyScanner* scanner);
+    // With one, ends as soon as the scanner says done.
+    Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr);
     void leaveWait();
     void onAboutToClose();
     void reportFailure(const QString& reason);
@@ -83,4 +98,5 @@ private:
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;
     bool m_deleteWhenIdle = false;
+    QString m_failureReason;
 };

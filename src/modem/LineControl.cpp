@@ -56,11 +56,11 @@ bool LineControl::isBusy() const
     return m_busy;
 }
 
-void LineControl::hook(int comIndex)
+void LineControl::hook(int comIndex, const QString& storedDevice)
 {
     if (m_state != State::Idle)
         return;
-    PortOpener::Result opened = m_opener.open(comIndex);
+    PortOpener::Result opened = m_opener.open(comIndex, storedDevice);
     if (!opened.device) {
         Q_EMIT portOpenFailed(opened.deviceName, opened.error);
         return;
@@ -200,6 +200,8 @@ bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
 {
     const Continuation continuation(this);
     beginWait(Wait::Reply, timeoutMs);
+    if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
+        return false;
     const CommandChannel::Reply reply = m_channel->waitOk(timeoutMs);
     if (!continuation.holds())
         return false;
@@ -218,6 +220,8 @@ bool LineControl::pause(int ms)
 {
     const Continuation continuation(this);
     beginWait(Wait::Pause, ms);
+    if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
+        return false;
     const CommandChannel::Outcome outcome = m_channel->waitMilliseconds(ms);
     if (!continuation.holds())
         return false;

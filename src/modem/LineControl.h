@@ -56,7 +56,8 @@ public:
     // True while an operation talks to the modem (its waits and pauses included).
     bool isBusy() const;
 
-    void hook(int comIndex);
+    // storedDevice as for PortOpener::open().
+    void hook(int comIndex, const QString& storedDevice = {});
     void dial(DialMode mode, const QString& number); // number already checked by the caller
     // Also while another operation waits: that wait ends at once without a box, the
     // interrupted operation does not carry on, and the hang-up runs.

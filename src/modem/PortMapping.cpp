@@ -19,9 +19,19 @@ QByteArray environmentName(int comIndex)
     return "TARVIK_COM" + QByteArray::number(comIndex + 1);
 }
 
-QString systemDevice(int comIndex)
+QString sourceText(PortMapping::Source source, const QString& variable)
 {
-    return QStringLiteral("/dev/ttyS%1").arg(comIndex);
+    switch (source) {
+    case PortMapping::Source::Environment:
+        return QStringLiteral("環境変数 %1 の指定。「ポート設定」の選択より優先します")
+            .arg(variable);
+    case PortMapping::Source::Settings:
+        return QStringLiteral("「ポート設定」で選択。環境変数 %1 があればそちらが優先します")
+            .arg(variable);
+    case PortMapping::Source::Default:
+        break;
+    }
+    return QStringLiteral("既定。「ポート設定」か環境変数 %1 で変更できます").arg(variable);
 }
 
 } // namespace
@@ -36,21 +46,41 @@ QStringList captions()
     return list;
 }
 
-QString deviceFor(int comIndex)
+QString defaultDevice(int comIndex)
+{
+    return QStringLiteral("/dev/ttyS%1").arg(comIndex);
+}
+
+Device resolve(int comIndex, const QString& storedDevice)
 {
     if (!isPortIndex(comIndex))
         return {};
     const QString configured = qEnvironmentVariable(environmentName(comIndex).constData());
-    return configured.isEmpty() ? systemDevice(comIndex) : configured;
+    if (!configured.isEmpty())
+        return {configured, Source::Environment};
+    if (!storedDevice.isEmpty())
+        return {storedDevice, Source::Settings};
+    return {defaultDevice(comIndex), Source::Default};
 }
 
-QString toolTipFor(int comIndex)
+QString deviceFor(int comIndex, const QString& storedDevice)
+{
+    return resolve(comIndex, storedDevice).path;
+}
+
+QString toolTipFor(int comIndex, const QString& storedDevice)
 {
     if (!isPortIndex(comIndex))
         return {};
-    return QStringLiteral("%1 は %2 につながります（環境変数 %3 で変更できます）")
-        .arg(caption(comIndex), deviceFor(comIndex),
-             QString::fromLatin1(environmentName(comIndex)));
+    const Device device = resolve(comIndex, storedDevice);
+    return QStringLiteral("%1 は %2 につながります（%3）")
+        .arg(caption(comIndex), device.path,
+             sourceText(device.source, QString::fromLatin1(environmentName(comIndex))));
+}
+
+QString storedChoice(int comIndex, const QString& device)
+{
+    return device == defaultDevice(comIndex) ? QString() : device;
 }
 
 } // namespace PortMapping

@@ -17,7 +17,8 @@ public:
 
     virtual ~PortOpener() = default;
 
-    // comIndex 0..3 stands for COM1..COM4; -1 (no selection) fails with a reason.
+    // comIndex 0..3 stands for COM1..COM4; -1 (no selection) fails with a reason. storedDevice
+    // is the device the settings keep for that port, empty for its default (see PortMapping).
     // A device that fails later (unplugged) closes itself, with errorString() telling why.
-    virtual Result open(int comIndex) = 0;
+    virtual Result open(int comIndex, const QString& storedDevice) = 0;
 };

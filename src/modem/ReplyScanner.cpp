@@ -30,6 +30,16 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
+QString printableText(const QByteArray& line)
+{
+    QByteArray printable;
+    for (const char c : line) {
+        if (c >= ' ' && c <= '~')
+            printable.append(c);
+    }
+    return QString::fromLatin1(printable.trimmed());
+}
+
 // The words for one whole result line, or empty when the line is no result code.
 QString resultName(const QByteArray& line)
 {
@@ -79,6 +89,23 @@ void ReplyScanner::endLine()
         if (!name.isEmpty())
             m_lastResult = name;
     }
+    if (!sawFinalResult())
+        sortLine();
     m_line.clear();
     m_lineTooLong = false;
+}
+
+void ReplyScanner::sortLine()
+{
+    if (!m_lineTooLong && m_line == "OK") {
+        m_finalResult = FinalResult::Ok;
+    } else if (!m_lineTooLong && m_line == "ERROR") {
+        m_finalResult = FinalResult::Error;
+    } else if (!m_echo.isEmpty() && m_line == m_echo) {
+        m_echo.clear(); // echoed once only
+    } else if (m_informationLines.size() < MaxInformationLines) {
+        const QString text = printableText(m_line);
+        if (!text.isEmpty())
+            m_informationLines << text;
+    }
 }

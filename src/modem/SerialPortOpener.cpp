@@ -71,9 +71,9 @@ QString reason(Failure failure, const QString& deviceName, const QString& detail
 
 } // namespace
 
-PortOpener::Result SerialPortOpener::open(int comIndex)
+PortOpener::Result SerialPortOpener::open(int comIndex, const QString& storedDevice)
 {
-    const QString deviceName = PortMapping::deviceFor(comIndex);
+    const QString deviceName = PortMapping::deviceFor(comIndex, storedDevice);
     if (deviceName.isEmpty())
         return {nullptr, {}, reason(Failure::NoSelection, {}, {})};
 

@@ -7,5 +7,5 @@
 // sets them on open; a pseudo-terminal cannot set them at all, and that is no failure.
 class SerialPortOpener : public PortOpener {
 public:
-    Result open(int comIndex) override;
+    Result open(int comIndex, const QString& storedDevice) override;
 };

@@ -41,18 +41,22 @@ QString lineStateText(State state)
 } // namespace
 
 CallStatus::CallStatus(LineControl& line, QStatusBar& bar, QObject* parent)
-    : QObject(parent), m_line(line), m_activity(new QLabel(&bar)), m_lineState(new QLabel(&bar))
+    : QObject(parent), m_line(line), m_activity(new QLabel(&bar)), m_nextStep(new QLabel(&bar)),
+      m_lineState(new QLabel(&bar))
 {
     m_activity->setObjectName(QStringLiteral("CallActivity"));
     m_activity->setAccessibleName(QStringLiteral("通話の経過"));
     // A long text must not widen the fixed-size window; it is cut at the state instead.
     m_activity->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_nextStep->setObjectName(QStringLiteral("NextStep"));
+    m_nextStep->setAccessibleName(QStringLiteral("次の手順"));
     m_lineState->setObjectName(QStringLiteral("LineState"));
     m_lineState->setAccessibleName(QStringLiteral("回線の状態"));
     // Without a size grip nothing keeps the texts off the window's edges.
-    for (QLabel* label : {m_activity, m_lineState})
+    for (QLabel* label : {m_activity, m_nextStep, m_lineState})
         label->setContentsMargins(EdgeMargin, 0, EdgeMargin, 0);
     bar.addWidget(m_activity, 1);
+    bar.addPermanentWidget(m_nextStep);
     bar.addPermanentWidget(m_lineState);
     bar.setSizeGripEnabled(false);
 
@@ -84,6 +88,11 @@ void CallStatus::nameStep(const QStringList& partNames)
         return;
     m_stepParts = partNames;
     m_part = 0;
+}
+
+void CallStatus::showNextStep(const QString& caption)
+{
+    m_nextStep->setText(caption.isEmpty() ? QString() : QStringLiteral("次: ") + caption);
 }
 
 void CallStatus::showLineState(LineControl::State state)

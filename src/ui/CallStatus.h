@@ -10,11 +10,11 @@
 class QLabel;
 class QStatusBar;
 
-// Tells the user, in the status bar, where the call stands: the line state on the right;
-// on the left what the modem is being waited for and how long is left, and after each
-// command what was sent and what the modem answered. The texts name steps, never the
-// tones, so a PIN never shows. During every wait the busy cursor is shown: the window
-// still takes clicks then (HookOFF ends a running dial).
+// Tells the user, in the status bar, where the call stands: the line state on the right, and
+// beside it the step one key sends next; on the left what the modem is being waited for and
+// how long is left, and after each command what was sent and what the modem answered. The
+// texts name steps, never the tones, so a PIN never shows. During every wait the busy cursor
+// is shown: the window still takes clicks then (HookOFF ends a running dial).
 class CallStatus : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +24,8 @@ public:
     // Names the step whose send comes next, one name per tone string it sends
     // ("登録番号", "暗証番号"). Ignored while an operation runs: the senders refuse then.
     void nameStep(const QStringList& partNames);
+    // Names the step that one key sends next ("次: 番号・暗証"); empty: none.
+    void showNextStep(const QString& caption);
 
 Q_SIGNALS:
     // Every text the status bar takes, for those who follow the call without looking.
@@ -52,6 +54,7 @@ private:
 
     LineControl& m_line;
     QLabel* m_activity;
+    QLabel* m_nextStep;
     QLabel* m_lineState;
     QTimer m_countdown;
     QElapsedTimer m_waitClock;

@@ -2,6 +2,7 @@
 
 #include "LineControl.h"
 #include "MessageBoxes.h"
+#include "ModemSentences.h"
 
 #include <QWidget>
 
@@ -23,26 +24,21 @@ void LineMessages::showReplyTimeout(const QString& modemAnswer)
                                   "確認したらプログラムを再起動してください");
     if (!modemAnswer.isEmpty())
         text += QStringLiteral("\r\nモデムの応答: ") + modemAnswer;
-    show(QStringLiteral("モデムから応答がありません"), text);
+    show(ModemSentences::noAnswer(), text);
 }
 
 void LineMessages::showPortOpenFailure(const QString& deviceName, const QString& reason)
 {
-    show(QStringLiteral("ポートを開けません"),
-         QStringLiteral("モデムのポート %1 を開けませんでした。\r\n%2").arg(deviceName, reason));
+    show(ModemSentences::portNotOpened(), ModemSentences::portOpenFailure(deviceName, reason));
 }
 
 // Names the port that was opened, whatever the port list shows now.
 void LineMessages::showDeviceFailure(const QString& deviceName, const QString& detail)
 {
-    QString text =
-        QStringLiteral("%1 との通信が途切れました。モデムのケーブルと電源を確かめてください。")
-            .arg(deviceName);
-    if (!detail.isEmpty())
-        text += QStringLiteral("（%1）").arg(detail);
-    text += QStringLiteral(
-        "\r\n回線を切りました。モデムを確かめてから「Hook」からやり直してください。");
-    show(QStringLiteral("モデムとの通信が切れました"), text);
+    show(QStringLiteral("モデムとの通信が切れました"),
+         ModemSentences::deviceLost(deviceName, detail) +
+             QStringLiteral(
+                 "\r\n回線を切りました。モデムを確かめてから「Hook」からやり直してください。"));
 }
 
 void LineMessages::show(const QString& title, const QString& text)

@@ -6,9 +6,12 @@
 #include "LineButtonStates.h"
 #include "LineMessages.h"
 #include "MessageBoxes.h"
+#include "ModemCheck.h"
+#include "ModemMenu.h"
 #include "Parameter.h"
 #include "PortMapping.h"
 #include "SettingsFile.h"
+#include "StepFocus.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -41,10 +44,11 @@ const QString SaveQuestion = QStringLiteral("パラメータを保存します�
 
 } // namespace
 
-ReserveForm::ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath settingsPath,
-                         QWidget* parent)
-    : QMainWindow(parent), m_line(line), m_boxes(boxes), m_settingsPath(std::move(settingsPath)),
-      m_scale(logicalDpiX()), m_senders(std::make_unique<FieldSenders>(line, boxes, this))
+ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
+                         MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent)
+    : QMainWindow(parent), m_line(line), m_check(check), m_serialDevices(serialDevices),
+      m_boxes(boxes), m_settingsPath(std::move(settingsPath)), m_scale(logicalDpiX()),
+      m_senders(std::make_unique<FieldSenders>(line, boxes, this))
 {
     initIconResources();
     setObjectName(QStringLiteral("ReserveForm"));
@@ -62,6 +66,8 @@ ReserveForm::ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath se
     connectSenders();
     trackEdits();
     startUp();
+    // Last: it moves the focus only onto buttons the line's state has enabled already.
+    m_stepFocus = std::make_unique<StepFocus>(m_ui, m_line, *m_senders, *m_status);
 }
 
 ReserveForm::~ReserveForm() = default;
@@ -110,13 +116,22 @@ void ReserveForm::buildMenus()
     QAction* addFacirity = registMenu->addAction(
         QStringLiteral("施設(&F)"), this, [this] { openEditor(QStringLiteral("施設追加")); });
     addFacirity->setObjectName(QStringLiteral("AddFacirity"));
+
+    auto* modemMenu = new ModemMenu(
+        *menuBar(),
+        {m_line, m_check, m_serialDevices, m_boxes, m_settings, *m_ui.portList, *statusBar()},
+        this);
+    connect(modemMenu, &ModemMenu::portDevicesChanged, this, [this] {
+        setChangedFlag(true);
+        showPortToolTip(m_ui.portList->currentIndex());
+    });
 }
 
 void ReserveForm::buildStatusBar()
 {
-    auto* status = new CallStatus(m_line, *statusBar(), this);
+    m_status = new CallStatus(m_line, *statusBar(), this);
     m_senders->setStepNamer(
-        [status](const QStringList& partNames) { status->nameStep(partNames); });
+        [status = m_status](const QStringList& partNames) { status->nameStep(partNames); });
 }
 
 // ---- start-up -------------------------------------------------------------------------------
@@ -126,6 +141,7 @@ void ReserveForm::startUp()
     m_ui.calendar->setSelectedDate(QDate::currentDate());
     fillFixedLists();
     m_settings.show(SettingsFile::load(m_settingsPath()));
+    showPortToolTip(m_ui.portList->currentIndex());
     showLineState(m_line.state());
     m_ui.freeToneField->clear();
     // Last: loading the fields raised their change notifications.
@@ -136,8 +152,6 @@ void ReserveForm::startUp()
 void ReserveForm::fillFixedLists()
 {
     m_ui.portList->addItems(PortMapping::captions());
-    for (int i = 0; i < m_ui.portList->count(); ++i)
-        m_ui.portList->setItemData(i, PortMapping::toolTipFor(i), Qt::ToolTipRole);
     m_ui.serviceList->addItems(ServiceLines);
     m_ui.serviceList->setCurrentIndex(DefaultServiceIndex);
     m_ui.dialModeList->addItems({QStringLiteral("Puls"), QStringLiteral("Tone")});
@@ -169,13 +183,6 @@ void ReserveForm::replaceRegistrationList(Kind kind, const QStringList& entries)
     setChangedFlag(true);
 }
 
-std::optional<QString> ReserveForm::selectedEntry(const QComboBox* list)
-{
-    if (list->currentIndex() < 0)
-        return std::nullopt;
-    return list->itemText(list->currentIndex());
-}
-
 void ReserveForm::openEditor(const QString& title)
 {
     Parameter editor(*this, m_boxes, this);
@@ -187,19 +194,20 @@ void ReserveForm::openEditor(const QString& title)
 
 void ReserveForm::connectLine()
 {
-    connect(m_ui.hookButton, &QPushButton::clicked, this,
-            [this] { m_line.hook(m_ui.portList->currentIndex()); });
+    connect(m_ui.hookButton, &QPushButton::clicked, this, &ReserveForm::hook);
     connect(m_ui.dialButton, &QPushButton::clicked, this, &ReserveForm::dial);
     connect(m_ui.hookOffButton, &QPushButton::clicked, &m_line, &LineControl::hookOff);
     connect(&m_line, &LineControl::stateChanged, this, &ReserveForm::showLineState);
     new LineMessages(m_line, m_boxes, this);
     connect(m_ui.portList, &QComboBox::currentIndexChanged, this, &ReserveForm::showPortToolTip);
+    connect(&m_check, &ModemCheck::runningChanged, this, [this] { showLineState(m_line.state()); });
 }
 
 void ReserveForm::showLineState(LineControl::State state)
 {
     const LineButtonStates enabled = LineButtonStates::forState(state);
-    m_ui.hookButton->setEnabled(enabled.hook);
+    // A running check holds the port: Hook could not open it.
+    m_ui.hookButton->setEnabled(enabled.hook && !m_check.isRunning());
     m_ui.dialButton->setEnabled(enabled.dial);
     m_ui.hookOffButton->setEnabled(enabled.hookOff);
     enableFieldButtons(enabled.fields);
@@ -220,6 +228,13 @@ void ReserveForm::enableFieldButtons(bool enabled)
         step->setEnabled(enabled);
 }
 
+void ReserveForm::hook()
+{
+    if (!m_check.isRunning())
+        m_line.hook(m_ui.portList->currentIndex(),
+                    m_settings.portDevice(m_ui.portList->currentIndex()));
+}
+
 void ReserveForm::dial()
 {
     const QString number = m_ui.numberField->text();
@@ -233,7 +248,7 @@ void ReserveForm::dial()
 
 void ReserveForm::showPortToolTip(int comIndex)
 {
-    m_ui.portList->setToolTip(comIndex < 0 ? QString() : PortMapping::toolTipFor(comIndex));
+    m_ui.portList->setToolTip(m_ui.portList->itemData(comIndex, Qt::ToolTipRole).toString());
 }
 
 // ---- field senders and edit tracking ---------------------------------------------------------
@@ -255,9 +270,9 @@ void ReserveForm::connectSenders()
     onClick(m_ui.serviceButton,
             [this, senders] { senders->sendService(m_ui.serviceList->currentText()); });
     onClick(m_ui.memberButton,
-            [this, senders] { senders->sendMember(selectedEntry(m_ui.memberList)); });
+            [this, senders] { senders->sendMember(m_settings.selectedEntry(Kind::Members)); });
     onClick(m_ui.facilityButton,
-            [this, senders] { senders->sendFacility(selectedEntry(m_ui.facilityList)); });
+            [this, senders] { senders->sendFacility(m_settings.selectedEntry(Kind::Facilities)); });
     for (const auto& [button, field] : {std::pair(m_ui.conditionsButton, m_ui.conditionsField),
                                         std::pair(m_ui.dateButton, m_ui.dateField),
                                         std::pair(m_ui.purposeButton, m_ui.purposeField)}) {
@@ -308,7 +323,7 @@ void ReserveForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_line.hangUpForExit();
+    hangUpBeforeLeaving();
     event->accept();
 }
 
@@ -332,6 +347,12 @@ bool ReserveForm::askToSaveBeforeLeaving()
 
 void ReserveForm::endProgram()
 {
-    m_line.hangUpForExit();
+    hangUpBeforeLeaving();
     Q_EMIT exitRequested();
+}
+
+void ReserveForm::hangUpBeforeLeaving()
+{
+    m_check.abort();
+    m_line.hangUpForExit();
 }

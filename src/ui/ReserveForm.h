@@ -10,10 +10,13 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
+class CallStatus;
 class FieldSenders;
 class MessageBoxes;
+class ModemCheck;
+class SerialDevices;
+class StepFocus;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
@@ -24,8 +27,8 @@ public:
     // Where the settings file lives, asked anew at every load and save.
     using SettingsPath = std::function<QString()>;
 
-    ReserveForm(LineControl& line, MessageBoxes& boxes, SettingsPath settingsPath,
-                QWidget* parent = nullptr);
+    ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
+                MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent = nullptr);
     ~ReserveForm() override;
 
     // The settings shown have been edited since they were last loaded or saved.
@@ -62,23 +65,29 @@ private:
 
     void showLineState(LineControl::State state);
     void enableFieldButtons(bool enabled);
+    void hook();
     void dial();
     void showPortToolTip(int comIndex);
 
-    static std::optional<QString> selectedEntry(const QComboBox* list);
     void openEditor(const QString& title);
 
     void saveFromMenu();
     void exitFromMenu();
     bool askToSaveBeforeLeaving();
     void endProgram();
+    void hangUpBeforeLeaving();
 
     LineControl& m_line;
+    ModemCheck& m_check;
+    const SerialDevices& m_serialDevices;
     MessageBoxes& m_boxes;
     SettingsPath m_settingsPath;
     TwipScale m_scale;
     ReserveFormControls m_ui;
     SettingsControls m_settings{m_ui};
     std::unique_ptr<FieldSenders> m_senders;
+    CallStatus* m_status = nullptr;
+    // A member, not a child: it goes before the controls whose focus it follows.
+    std::unique_ptr<StepFocus> m_stepFocus;
     bool m_changedFlag = false;
 };

@@ -1,5 +1,7 @@
 #include "SettingsControls.h"
 
+#include "PortMapping.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -31,6 +33,7 @@ SettingsControls::SettingsControls(const ReserveFormControls& controls) : m_cont
 
 void SettingsControls::show(const Settings& settings) const
 {
+    setPortDevices(settings.portDevices);
     select(m_controls.portList, settings.portIndex);
     select(m_controls.dialModeList, settings.dialModeIndex);
     m_controls.numberField->setText(settings.number);
@@ -46,6 +49,7 @@ Settings SettingsControls::read() const
 {
     Settings settings;
     settings.portIndex = m_controls.portList->currentIndex();
+    settings.portDevices = portDevices();
     settings.dialModeIndex = m_controls.dialModeList->currentIndex();
     settings.number = m_controls.numberField->text();
     settings.conditionsCode = m_controls.conditionsField->text();
@@ -62,6 +66,14 @@ QStringList SettingsControls::registrationList(RegistrationLists::Kind kind) con
     return items(listOf(kind));
 }
 
+std::optional<QString> SettingsControls::selectedEntry(RegistrationLists::Kind kind) const
+{
+    const QComboBox* list = listOf(kind);
+    if (list->currentIndex() < 0)
+        return std::nullopt;
+    return list->itemText(list->currentIndex());
+}
+
 void SettingsControls::replaceRegistrationList(RegistrationLists::Kind kind,
                                                const QStringList& entries) const
 {
@@ -75,4 +87,30 @@ QComboBox* SettingsControls::listOf(RegistrationLists::Kind kind) const
 {
     return kind == RegistrationLists::Kind::Members ? m_controls.memberList
                                                     : m_controls.facilityList;
+}
+
+SettingsControls::PortDevices SettingsControls::portDevices() const
+{
+    PortDevices devices;
+    for (int port = 0; port < int(devices.size()); ++port)
+        devices[port] = portDevice(port);
+    return devices;
+}
+
+QString SettingsControls::portDevice(int comIndex) const
+{
+    return m_controls.portList->itemData(comIndex).toString();
+}
+
+bool SettingsControls::setPortDevices(const PortDevices& devices) const
+{
+    bool changed = false;
+    for (int port = 0; port < int(devices.size()); ++port) {
+        const QString device = PortMapping::storedChoice(port, devices[port]);
+        changed = changed || device != portDevice(port);
+        m_controls.portList->setItemData(port, device);
+        m_controls.portList->setItemData(port, PortMapping::toolTipFor(port, device),
+                                         Qt::ToolTipRole);
+    }
+    return changed;
 }

@@ -14,9 +14,9 @@ const Limits Member = RegistrationEntry::MemberLimits;
 const Limits Facility = RegistrationEntry::FacilityLimits;
 const QString WrongLength = QStringLiteral("長さが違います");
 const QString NotDigits = QStringLiteral("数字を入力してください");
-const QString FullList = QStringLiteral("登録できるのは64件までです。");
+const QString TooLong = QStringLiteral("長すぎます");
 
-// The failing field (-1: passes) and its exact message when the entry joins a list of
+// The failing field (-1: accepted) and its exact message when the entry joins a list of
 // `alreadyInList` entries.
 void row(const char* name, const Fields& fields, const Limits& limits, int field,
          const QString& message, int alreadyInList = 0)
@@ -28,86 +28,81 @@ void row(const char* name, const Fields& fields, const Limits& limits, int field
 
 class TestRegistrationEntry : public QObject {
     Q_OBJECT
+
 private Q_SLOTS:
-    void checksReportTheFirstFailingField_data();
-    void checksReportTheFirstFailingField();
-    void splitsByPosition_data();
-    void splitsByPosition();
+    void checkReportsTheFirstFailingField_data()
+    {
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<Limits>("limits");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("alreadyInList");
+        row("member at its limits", {QString(32, u'山'), "12345678", "0000"}, Member, -1, "");
+        row("33 units, a surrogate pair counts two, before the codes",
+            {QStringLiteral("𠮷").repeated(16) + "a", "1", "x"}, Member, 0, TooLong);
+        row("7 digits and a letter: length first", {"a", "123456x", "0"}, Member, 1, WrongLength);
+        row("tone sign in the number", {"a", "1234*678", "0000"}, Member, 1, NotDigits);
+        row("5-digit PIN", {"a", "12345678", "00000"}, Member, 2, WrongLength);
+        row("'/' in the PIN", {"a", "12345678", "/000"}, Member, 2, NotDigits);
+        row("facility at its limits", {"0101", "01", QString(32, u'館')}, Facility, -1, "");
+        row("3-digit facility code", {"010", "0", "a\nb"}, Facility, 0, WrongLength);
+        row("letter in the breakdown", {"0101", "0a", "体育館"}, Facility, 1, NotDigits);
+        row("33-character facility", {"0101", "01", QString(33, u'館')}, Facility, 2, TooLong);
+        row("line break in the facility", {"0101", "01", "a\nb"}, Facility, 2,
+            "改行などの制御文字は保存できません。");
+        // The file holds 64 entries, and a member name starting with "Stop" ends the list at
+        // the next load: either would lose entries.
+        row("64th entry", {"太郎", "12345678", "0000"}, Member, -1, "", 63);
+        row("65th entry, before any field", {"", "1", "1"}, Member, 0,
+            "登録できるのは64件までです。", 64);
+        row("Stop after blanks the file drops", {" \t\v\fStop", "12345678", "0000"}, Member, 0,
+            "「Stop」で始まる名前は登録できません。");
+        row("stop in lower case, Stop later", {"stop Stop", "12345678", "0000"}, Member, -1, "");
+        row("facility named Stop", {"0101", "01", "Stop"}, Facility, -1, "");
+    }
+
+    void checkReportsTheFirstFailingField()
+    {
+        QFETCH(Fields, fields);
+        QFETCH(Limits, limits);
+        QFETCH(int, alreadyInList);
+        const auto failure = RegistrationEntry::checkAddition(fields, limits, alreadyInList);
+        QTEST(failure ? failure->field : -1, "field");
+        QTEST(failure ? failure->message : QString(), "message");
+    }
+
+    // Lines compose() makes split back into their fields. A line the file gives back that
+    // compose() never makes keeps its codes at their places from the end (member) or the
+    // start (facility); a field whose places fall outside the line keeps what is there.
+    void splitsByPosition_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<Limits>("limits");
+        QTest::addColumn<Fields>("fields");
+        QTest::addColumn<bool>("composed");
+        const auto row = [](const char* name, const QString& line, const Limits& limits,
+                            const Fields& fields, bool composed) {
+            QTest::newRow(name) << line << limits << fields << composed;
+        };
+        row("member", "山田 太郎 12345678 0123", Member, {"山田 太郎", "12345678", "0123"}, true);
+        row("member, empty name", " 12345678 0123", Member, {"", "12345678", "0123"}, true);
+        row("facility", "0101 01 体育 館", Facility, {"0101", "01", "体育 館"}, true);
+        row("member without the blank", "12345678 0123", Member, {"", "12345678", "0123"}, false);
+        row("member of 3", "abc", Member, {"", "", "abc"}, false);
+        row("facility of 3", "010", Facility, {"010", "", ""}, false);
+    }
+
+    void splitsByPosition()
+    {
+        QFETCH(QString, line);
+        QFETCH(Limits, limits);
+        QFETCH(Fields, fields);
+        QCOMPARE(RegistrationEntry::split(line, limits), fields);
+        QFETCH(bool, composed);
+        if (composed)
+            QCOMPARE(RegistrationEntry::compose(fields), line);
+    }
 };
-
-void TestRegistrationEntry::checksReportTheFirstFailingField_data()
-{
-    QTest::addColumn<Fields>("fields");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("alreadyInList");
-    row("member 32 kanji", {QString(32, u'山'), "12345678", "0000"}, Member, -1, "");
-    row("7 digits with a letter: length first", {"a", "123456x", "0000"}, Member, 1, WrongLength);
-    row("member full-width digit", {"a", "１2345678", "0000"}, Member, 1, NotDigits);
-    row("member '/' below 0", {"a", "12345678", "/000"}, Member, 2, NotDigits);
-    row("33 units (surrogate pairs count two), reported before the number",
-        {QStringLiteral("𠮷").repeated(16) + "a", "1", "x"}, Member, 0, "長すぎます");
-    row("emoji in member name", {"太郎😀", "12345678", "0000"}, Member, 0,
-        "文字「😀」は保存できません（シフトJISにない文字です）。");
-    row("line break in facility name", {"0101", "01", "a\nb"}, Facility, 2,
-        "改行などの制御文字は保存できません。");
-    // An addition also refuses what the file would lose at the next load.
-    row("addition: 64th entry accepted", {"太郎", "12345678", "0000"}, Member, -1, "", 63);
-    row("addition: 65th entry refused, before field errors", {"", "1", "1"}, Member, 0, FullList,
-        64);
-    row("addition: blanks then Stopper refused, the file drops them",
-        {"  Stopper", "12345678", "0000"}, Member, 0, "「Stop」で始まる名前は登録できません。", 0);
-    row("addition: Stop in lower case or inside accepted", {"stop Stop", "12345678", "0000"},
-        Member, -1, "", 0);
-    row("addition: facility named Stop accepted", {"0101", "01", "Stop"}, Facility, -1, "", 0);
-}
-
-void TestRegistrationEntry::checksReportTheFirstFailingField()
-{
-    QFETCH(Fields, fields);
-    QFETCH(Limits, limits);
-    QFETCH(int, field);
-    QFETCH(QString, message);
-    QFETCH(int, alreadyInList);
-    const auto failure = RegistrationEntry::checkAddition(fields, limits, alreadyInList);
-    QCOMPARE(failure ? failure->field : -1, field);
-    QCOMPARE(failure ? failure->message : QString(), message);
-}
-
-// Lines compose() makes split back into their fields. Lines the file can give back that
-// compose() never makes: the codes keep their positions from the end (member) or the start
-// (facility), as the field senders read them; a field whose positions fall outside the line
-// keeps what is there, or is empty.
-void TestRegistrationEntry::splitsByPosition_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<Limits>("limits");
-    QTest::addColumn<Fields>("fields");
-    QTest::addColumn<bool>("composed");
-    const auto row = [](const char* name, const QString& line, const Limits& limits,
-                        const Fields& fields, bool composed) {
-        QTest::newRow(name) << line << limits << fields << composed;
-    };
-    row("member", "山田 太郎 12345678 0123", Member, {"山田 太郎", "12345678", "0123"}, true);
-    row("member empty name: 14", " 12345678 0123", Member, {"", "12345678", "0123"}, true);
-    row("facility empty name: 8", "0101 01 ", Facility, {"0101", "01", ""}, true);
-    row("member 13: name lost its blank", "12345678 0123", Member, {"", "12345678", "0123"}, false);
-    row("member 3", "abc", Member, {"", "", "abc"}, false);
-    row("facility 7: name lost its blank", "0101 01", Facility, {"0101", "01", ""}, false);
-    row("separators never looked at", "0101x01y名前", Facility, {"0101", "01", "名前"}, false);
-}
-
-void TestRegistrationEntry::splitsByPosition()
-{
-    QFETCH(QString, line);
-    QFETCH(Limits, limits);
-    QFETCH(Fields, fields);
-    QFETCH(bool, composed);
-    QCOMPARE(RegistrationEntry::split(line, limits), fields);
-    if (composed)
-        QCOMPARE(RegistrationEntry::compose(fields), line);
-}
 
 QTEST_APPLESS_MAIN(TestRegistrationEntry)
 #include "tst_registrationentry.moc"

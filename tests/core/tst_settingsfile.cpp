@@ -1,261 +1,157 @@
 #include "SettingsFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(Settings)
 
 namespace {
 
-// Code page 932 bytes of the Japanese texts, from `iconv -f UTF-8 -t CP932`.
-const QByteArray Conditions = QByteArray::fromHex("979897708ff08c8f");     // 利用条件
-const QByteArray Purpose = QByteArray::fromHex("9798977096da9349");        // 利用目的
-const QByteArray Date = QByteArray::fromHex("93fa9574");                   // 日付
-const QByteArray TimeSlot = QByteArray::fromHex("8e9e8ad491d1");           // 時間帯
-const QByteArray Yamada = QByteArray::fromHex("8e52936391be9859");         // 山田太郎
-const QByteArray Gym = QByteArray::fromHex("91cc88e78ad9");                // 体育館
-const QByteArray Tennis = QByteArray::fromHex("8365836a83588352815b8367"); // テニスコート
-const QByteArray Display = QByteArray::fromHex("955c8ea6");                // 表示
+// Code page 932 bytes, from `iconv -f UTF-8 -t CP932`.
+const QByteArray Conditions = QByteArray::fromHex("979897708ff08c8f");    // 利用条件
+const QByteArray Purpose = QByteArray::fromHex("9798977096da9349");       // 利用目的
+const QByteArray Date = QByteArray::fromHex("93fa9574");                  // 日付
+const QByteArray TimeSlot = QByteArray::fromHex("8e9e8ad491d1");          // 時間帯
+const QByteArray Yamada = QByteArray::fromHex("8e52936391be9859");        // 山田太郎
+const QByteArray Display = QByteArray::fromHex("955c8ea6");               // 表示: 0x5C trail byte
+const QByteArray Court = QByteArray::fromHex("91e6318160328352815b8367"); // 第1～2コート
 
-const QByteArray Head = "[COM]\r\nCH=0\r\n[PHONE]\r\nDIAL=1\r\nNumber=0000000000\r\n[CODE]\r\n" +
+const QByteArray Head = "[COM]\r\nCH=2\r\n[PHONE]\r\nDIAL=1\r\nNumber=0451234567\r\n[CODE]\r\n" +
                         Conditions + "=1\r\n" + Purpose + "=21\r\n" + Date + "=15\r\n" + TimeSlot +
                         "=02\r\n";
-const QByteArray ExampleFile =
-    Head + "[MEMBER]\r\n001=" + Yamada + " 12345678 0123\r\n002=\r\n003=" + Display +
-    " 87654321 9999\r\n[FACIRITY]\r\n001=0101 01 " + Gym + "\r\n002=0102 03 " + Tennis + "\r\n";
-const QStringList ExampleMembers{"山田太郎 12345678 0123", "", "表示 87654321 9999"};
-const QStringList ExampleFacilities{"0101 01 体育館", "0102 03 テニスコート"};
+const QByteArray MemberSection =
+    "[MEMBER]\r\n001=" + Yamada + " 12345678 0123\r\n002=\r\n003=" + Display + " 87654321 9999\r\n";
+const QByteArray FacilitySection = "[FACIRITY]\r\n001=0101 01 " + Court + "\r\n";
+const QStringList Members{"山田太郎 12345678 0123", "", "表示 87654321 9999"};
 const Settings Example{
-    0, 1, "0000000000", "1", "21", "15", "02", ExampleMembers, ExampleFacilities};
+    2, 1, "0451234567", "1", "21", "15", "02", Members, {"0101 01 第1～2コート"}};
 
-// Settings read from a file with only these values.
-Settings readBack(int port, int dialMode, const QStringList& members = {},
-                  const QStringList& facilities = {})
+Settings changed(void (*change)(Settings&))
 {
-    return {port, dialMode, {}, {}, {}, {}, {}, members, facilities};
+    Settings settings = Example;
+    change(settings);
+    return settings;
 }
 
-// The entries "m1", "m2"... of memberFile(count).
-QStringList numbered(int count)
+// What a file with only these values gives.
+Settings only(int port, int dialMode, const QStringList& members = {}, const QString& number = {})
 {
-    QStringList entries;
-    for (int n = 1; n <= count; ++n)
-        entries << QStringLiteral("m%1").arg(n);
-    return entries;
+    return {port, dialMode, number, {}, {}, {}, {}, members, {}};
 }
 
-// A member list of `count` entries "m1", "m2"..., keys written by hand.
-QByteArray memberFile(int count)
+// List lines from..to, keys "00" + n as the file has them, entries "m" + n.
+QByteArray listLines(int from, int to, QStringList* entries = nullptr)
 {
-    QByteArray file = "[MEMBER]\n";
-    for (int n = 1; n <= count; ++n)
-        file += "00" + QByteArray::number(n) + "=m" + QByteArray::number(n) + "\n";
-    return file;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+    QByteArray lines;
+    for (int n = from; n <= to; ++n) {
+        lines += "00" + QByteArray::number(n) + "=m" + QByteArray::number(n) + "\r\n";
+        if (entries)
+            *entries << QStringLiteral("m%1").arg(n);
+    }
+    return lines;
 }
 
 } // namespace
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
+
 private Q_SLOTS:
-    void init();
-
-    void saveReplacesTheWholeFileWithExactBytes_data();
-    void saveReplacesTheWholeFileWithExactBytes();
-
-    void parsesLikeTheProfileReader_data();
-    void parsesLikeTheProfileReader();
-    void loadsDefaultsWithoutAReadableFile();
-
-    void failedSaveKeepsTheOldFile_data();
-    void failedSaveKeepsTheOldFile();
-
-private:
-    QString pathIn(const QString& name = QStringLiteral("Tarvik.ini")) const
+    // What a save puts in the file: exact bytes, which read back unchanged (so loading and
+    // saving a file the program wrote keeps its bytes), or a refusal that names the field.
+    // A "?" in place of a character, or a line break that starts a line of its own, would
+    // change the settings behind the user's back.
+    void writesExactBytesOrRefuses_data()
     {
-        return m_dir->filePath(name);
+        QTest::addColumn<Settings>("settings");
+        QTest::addColumn<QByteArray>("bytes"); // empty: refused
+        QTest::addColumn<QString>("error");
+        const Settings noMembers = changed([](Settings& s) { s.members.clear(); });
+        Settings full = noMembers;
+        const QByteArray fullList = listLines(1, 64, &full.members);
+        QTest::newRow("example") << Example << Head + MemberSection + FacilitySection << "";
+        QTest::newRow("no members, no section") << noMembers << Head + FacilitySection << "";
+        QTest::newRow("64 members")
+            << full << Head + "[MEMBER]\r\n" + fullList + FacilitySection << "";
+        const auto refused = [](const char* name, const QString& field, const QString& character,
+                                void (*change)(Settings&)) {
+            const QString reason =
+                character.isEmpty()
+                    ? QStringLiteral("改行などの制御文字は保存できません。")
+                    : "文字「" + character + "」は保存できません（シフトJISにない文字です）。";
+            QTest::newRow(name) << changed(change) << QByteArray()
+                                << "「" + field + "」の" + reason;
+        };
+        refused("emoji", "電話番号", "😀", [](Settings& s) { s.number = "045😀"; });
+        refused("hangul", "メンバーの3件目", "한", [](Settings& s) { s.members[2] = "한 1 2"; });
+        refused("yen sign", "利用条件", "¥", [](Settings& s) { s.conditionsCode = "1¥"; });
+        refused("wave dash", "日付", "\u301C", [](Settings& s) { s.date = "1\u301C2"; });
+        refused("em dash", "時間帯", "\u2014", [](Settings& s) { s.timeSlot = "\u2014"; });
+        refused("CR", "利用目的", "", [](Settings& s) { s.purposeCode = "2\r1"; });
+        refused("LF", "施設の1件目", "", [](Settings& s) { s.facilities[0] = "0101 01 a\n[COM]"; });
+        refused("NUL", "メンバーの1件目", "",
+                [](Settings& s) { s.members[0] = QString(QChar(0)); });
     }
-    QStringList filesInFolder() const { return QDir(m_dir->path()).entryList(QDir::Files); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    void writesExactBytesOrRefuses()
+    {
+        QFETCH(Settings, settings);
+        QFETCH(QByteArray, bytes);
+        QByteArray written;
+        QString error;
+        QCOMPARE(SettingsFile::serialize(settings, &written, &error), !bytes.isEmpty());
+        QTEST(error, "error");
+        QCOMPARE(written, bytes);
+        if (!bytes.isEmpty())
+            QCOMPARE(SettingsFile::parse(bytes), settings);
+    }
+
+    void readsLikeTheWindowsProfileReader_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<Settings>("expected");
+        const auto row = [](const char* name, const QByteArray& file, const Settings& expected) {
+            QTest::newRow(name) << file << expected;
+        };
+        QStringList sixtyFour;
+        listLines(1, 64, &sixtyFour);
+        row("names in any case, blanks around names and values, LF",
+            "[com]\n ch = 3 \n[ Phone ]\n\tdIAL\t=\t-1\nnumber=  01 23 \t\n",
+            only(3, -1, {}, "01 23"));
+        row("first key, first section", "[PHONE]\nNumber=1\nNUMBER=2\n[phone]\nDIAL=1\n",
+            only(0, 0, {}, "1"));
+        row("CH 4, DIAL -2", "[COM]\nCH=4\n[PHONE]\nDIAL=-2\n", only(-1, -1));
+        row("CH -2, DIAL 2", "[COM]\nCH=-2\n[PHONE]\nDIAL=2\n", only(-1, -1));
+        row("no DIAL, CH up to a non-digit", "[COM]\nCH=+2 ; COM3\n", only(2, 0));
+        row("a gap ends the list", "[MEMBER]\n002=b\n001=a\n004=d\n", only(0, 0, {"a", "b"}));
+        row("64 at most, 010 no key", "[MEMBER]\n010=x\n" + listLines(1, 70),
+            only(0, 0, sixtyFour));
+        row("Stop ends the list, blanks before it too",
+            "[MEMBER]\n001=stop\n002=  Stopper 1\n003=c\n", only(0, 0, {"stop"}));
+        row("value ends at NUL", QByteArray("[PHONE]\nNumber=12 \0 34\n", 23),
+            only(0, 0, {}, "12"));
+        row("cut to 254 bytes, never inside a character",
+            "[PHONE]\nNumber=a" + QByteArray::fromHex("955c").repeated(127),
+            only(0, 0, {}, "a" + QString(126, u'表')));
+        row("an undecodable byte is U+FFFD", "[MEMBER]\n001=a\x80z\n", only(0, 0, {"a\uFFFDz"}));
+    }
+
+    void readsLikeTheWindowsProfileReader()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(SettingsFile::parse(file), "expected");
+    }
+
+    void loadsDefaultsAndKeepsTheFileOnARefusal()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Tarvik.ini"));
+        QCOMPARE(SettingsFile::load(path), Settings()); // no file yet
+        QVERIFY(SettingsFile::save(path, Example, nullptr));
+        QVERIFY(!SettingsFile::save(path, changed([](Settings& s) { s.number = "😀"; }), nullptr));
+        QCOMPARE(SettingsFile::load(path), Example);
+    }
 };
-
-void TestSettingsFile::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
-
-void TestSettingsFile::saveReplacesTheWholeFileWithExactBytes_data()
-{
-    QTest::addColumn<Settings>("settings");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<Settings>("loaded"); // what the file gives back
-    Settings noLists = Example;
-    noLists.members.clear();
-    noLists.facilities.clear();
-    Settings blankName = Example;
-    blankName.members[1] = QStringLiteral(" 12345678 0123");
-    Settings trimmed = Example;
-    trimmed.members[1] = QStringLiteral("12345678 0123");
-
-    QTest::newRow("example") << Example << ExampleFile << Example;
-    QTest::newRow("empty lists leave no section") << noLists << Head << noLists;
-    QTest::newRow("empty name: blank written, dropped by the reader")
-        << blankName << QByteArray(ExampleFile).replace("002=\r", "002= 12345678 0123\r")
-        << trimmed;
-}
-
-// Entries beyond the new lists and sections added by hand would come back at the next load;
-// the old file's mode would show the phone number and PINs to other users.
-void TestSettingsFile::saveReplacesTheWholeFileWithExactBytes()
-{
-    QFETCH(Settings, settings);
-    QFETCH(Settings, loaded);
-    QVERIFY(writeFile(pathIn(), memberFile(5) + "[MINE]\r\nx=1\r\n" + ExampleFile));
-    QVERIFY(::chmod(QFile::encodeName(pathIn()).constData(), 0644) == 0);
-
-    QString error;
-    QVERIFY2(SettingsFile::save(pathIn(), settings, &error), qPrintable(error));
-    QTEST(readFile(pathIn()), "bytes");
-    QCOMPARE(modeOf(pathIn()), mode_t(0600));
-    QCOMPARE(filesInFolder(), QStringList{"Tarvik.ini"});
-    QCOMPARE(SettingsFile::load(pathIn()), loaded);
-    // What was loaded goes round unchanged from then on.
-    QVERIFY(SettingsFile::save(pathIn(), loaded, nullptr));
-    QCOMPARE(SettingsFile::load(pathIn()), loaded);
-}
-
-void TestSettingsFile::parsesLikeTheProfileReader_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<Settings>("expected");
-    const auto row = [](const char* name, const QByteArray& file, const Settings& expected) {
-        QTest::newRow(name) << file << expected;
-    };
-    QByteArray everyByte; // no line starts with "[": nothing is read
-    for (int i = 0; i < 4096; ++i)
-        everyByte += char(i % 256);
-
-    row("keys in any order, a gap ends the list", "[MEMBER]\n002=b\n001=a\n004=d\n",
-        readBack(0, 0, {"a", "b"}));
-    row("at most 64, keys up to 0070", memberFile(70), readBack(0, 0, numbered(64)));
-    row("010 is no list key", memberFile(9) + "010=x\n", readBack(0, 0, numbered(9)));
-    row("a value starting with Stop ends the list, blanks before it too",
-        "[MEMBER]\n001=a\n002=  Stopper 12345678 0000\n003=c\n", readBack(0, 0, {"a"}));
-    row("stop in lower case is an entry", "[MEMBER]\n001=stop\n002=STOP\n",
-        readBack(0, 0, {"stop", "STOP"}));
-    row("empty entry keeps the next", "[MEMBER]\n001=\n002=x\n", readBack(0, 0, {"", "x"}));
-    row("0x5C trail bytes kept, undecodable bytes as U+FFFD",
-        "[FACIRITY]\n001=" + Display + "\n002=" + QByteArray::fromHex("955c") + "]\n003=a\x80z\n",
-        readBack(0, 0, {}, {"表示", "表]", "a\uFFFDz"}));
-
-    row("indexes at both ends, names in any case", "[com]\nch=3\n[Phone]\nDial=-1\n",
-        readBack(3, -1));
-    row("indexes one too high", "[COM]\nCH=4\n[PHONE]\nDIAL=2\n", readBack(-1, -1));
-    row("indexes one too low", "[COM]\nCH=-2\n[PHONE]\nDIAL=-2\n", readBack(-1, -1));
-
-    row("empty", "", Settings());
-    row("binary", everyByte, Settings());
-    row("long line", "[COM]\nCH=" + QByteArray(4 << 20, '7'), readBack(-1, 0));
-}
-
-void TestSettingsFile::parsesLikeTheProfileReader()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(Settings, expected);
-    QCOMPARE(SettingsFile::parse(file), expected);
-}
-
-void TestSettingsFile::loadsDefaultsWithoutAReadableFile()
-{
-    QCOMPARE(SettingsFile::load(pathIn()), Settings()); // missing
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Tarvik.ini")));
-    QCOMPARE(SettingsFile::load(pathIn()), Settings());
-}
-
-// What the file cannot hold, and what the system refuses: the reason is named, the old file
-// stays as it was and no temporary file is left behind.
-void TestSettingsFile::failedSaveKeepsTheOldFile_data()
-{
-    QTest::addColumn<Settings>("settings");
-    QTest::addColumn<QString>("obstacle");
-    QTest::addColumn<QString>("reason");
-    Settings number = Example;
-    number.number = QStringLiteral("01😀");
-    Settings member = Example;
-    member.members[2] = QStringLiteral("한 12345678 0000");
-    Settings facility = Example;
-    facility.facilities[1] = QStringLiteral("0101 01 a\r\n[COM]");
-    const QString notInCodePage = QStringLiteral("は保存できません（シフトJISにない文字です）。");
-
-    QTest::newRow("emoji in the number")
-        << number << QString() << "「電話番号」の文字「😀」" + notInCodePage;
-    QTest::newRow("hangul in the third member")
-        << member << QString() << "「メンバーの3件目」の文字「한」" + notInCodePage;
-    QTest::newRow("line break in the second facility")
-        << facility << QString() << "「施設の2件目」の改行などの制御文字は保存できません。";
-    QTest::newRow("folder is a file")
-        << Example << "folder is a file"
-        << "一時ファイルを作成できません（保存先のフォルダーがありません）";
-    QTest::newRow("directory in place of the file")
-        << Example << "directory"
-        << "ファイルを置き換えられません（同じ名前のフォルダーがあります）";
-    QTest::newRow("read-only file") << Example << "read-only file"
-                                    << "ファイルが読み取り専用です（書き込みの権限がありません）";
-}
-
-void TestSettingsFile::failedSaveKeepsTheOldFile()
-{
-    QFETCH(Settings, settings);
-    QFETCH(QString, obstacle);
-    QFETCH(QString, reason);
-    const QByteArray old = "[COM]\r\nCH=2\r\n";
-    const bool folderIsAFile = obstacle == QLatin1String("folder is a file");
-    const bool directory = obstacle == QLatin1String("directory");
-    const QString oldFile = folderIsAFile ? pathIn(QStringLiteral("folder")) : pathIn();
-    if (directory)
-        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Tarvik.ini/inside")));
-    else
-        QVERIFY(writeFile(oldFile, old));
-    if (obstacle == QLatin1String("read-only file")) {
-        if (::geteuid() == 0)
-            QSKIP("root ignores permission bits");
-        QVERIFY(::chmod(QFile::encodeName(oldFile).constData(), 0444) == 0);
-    }
-
-    QString error;
-    QVERIFY(!SettingsFile::save(
-        folderIsAFile ? pathIn(QStringLiteral("folder/Tarvik.ini")) : pathIn(), settings, &error));
-    QCOMPARE(error, reason);
-    QCOMPARE(QFileInfo(pathIn(QStringLiteral("Tarvik.ini/inside"))).isDir(), directory);
-    QCOMPARE(readFile(oldFile), directory ? QByteArray() : old);
-    QCOMPARE(filesInFolder(),
-             directory ? QStringList() : QStringList{QFileInfo(oldFile).fileName()});
-}
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
 #include "tst_settingsfile.moc"

@@ -72,7 +72,7 @@ void TestDeviceFaults::faultLeavesNothingLost()
         QVERIFY(QFile::setPermissions(simulator.devicePath(), QFileDevice::Permissions()));
     SerialPortOpener opener;
     const PortOpener::Result otherProgram =
-        portHeldElsewhere ? opener.open(0) : PortOpener::Result{};
+        portHeldElsewhere ? opener.open(0, {}) : PortOpener::Result{};
 
     WindowFixture f(opener);
     f.boxes().answerNext(MessageBoxes::Answer::Ok, int(boxTitles.size()));

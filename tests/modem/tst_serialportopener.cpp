@@ -27,7 +27,7 @@ void TestSerialPortOpener::failedOpenNamesTheDeviceAndTheRemedy()
     QFETCH(QString, remedy);
     qputenv("TARVIK_COM1", device.toLocal8Bit());
 
-    const PortOpener::Result result = SerialPortOpener().open(comIndex);
+    const PortOpener::Result result = SerialPortOpener().open(comIndex, {});
     qunsetenv("TARVIK_COM1");
 
     QVERIFY(!result.device);

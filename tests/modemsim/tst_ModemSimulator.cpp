@@ -40,7 +40,7 @@ QByteArray described(const ModemEmulator::Output& output)
 QByteArray exchange(const QString& device, const QByteArray& command)
 {
     qputenv("TARVIK_COM1", device.toLocal8Bit());
-    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(0).device;
+    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(0, {}).device;
     QByteArray reply;
     if (port && port->write(command) == command.size()) {
         while (!reply.endsWith("\r\n") && port->waitForReadyRead(ReplyTimeoutMs))

@@ -1,6 +1,6 @@
 #include "FakePortOpener.h"
 
-PortOpener::Result FakePortOpener::open(int comIndex)
+PortOpener::Result FakePortOpener::open(int comIndex, const QString&)
 {
     m_requests.append(comIndex);
     if (!m_failReason.isEmpty())

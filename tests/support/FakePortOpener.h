@@ -9,7 +9,7 @@
 // Hands out a fresh FakeModemDevice for every open(), or fails as told.
 class FakePortOpener : public PortOpener {
 public:
-    Result open(int comIndex) override;
+    Result open(int comIndex, const QString& storedDevice) override;
 
     // Every later open() fails with this device name and reason, until cleared with {}.
     void failOpens(const QString& deviceName, const QString& reason);

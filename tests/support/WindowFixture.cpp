@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -19,7 +20,9 @@ void WindowFixture::restart()
 {
     m_window.reset(); // nothing of the previous run stays in memory
     m_line = std::make_unique<LineControl>(m_opener, m_timing);
-    m_window = std::make_unique<ReserveForm>(*m_line, m_boxes, [this] { return settingsPath(); });
+    m_check = std::make_unique<ModemCheck>(m_opener, m_timing.replyTimeoutMs);
+    m_window = std::make_unique<ReserveForm>(*m_line, *m_check, m_serialDevices, m_boxes,
+                                             [this] { return settingsPath(); });
 }
 
 void WindowFixture::click(const QString& objectName)
@@ -34,4 +37,16 @@ void WindowFixture::bringCallUp()
     click(QStringLiteral("Command1"));
     click(QStringLiteral("Command2"));
     QCOMPARE(m_line->state(), LineControl::State::Dialled);
+}
+
+void WindowFixture::showActive()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+QString WindowFixture::focusedName()
+{
+    const QWidget* focused = QApplication::focusWidget();
+    return focused ? focused->objectName() : QString();
 }

@@ -22,6 +22,7 @@ public:
     {
         return kind == Kind::Members ? members : facilities;
     }
+
     void replaceRegistrationList(Kind kind, const QStringList& entries) override
     {
         handedBack.append(kind);
@@ -39,215 +40,180 @@ class TestParameter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_lists = {};
+        m_lists.members = {QStringLiteral("山田 太郎 12345678 1234"),
+                           QStringLiteral("鈴木 87654321 4321")};
+        m_lists.facilities = {"1111 11 一", "2222 22 二 番", "3333 33 三", "4444 44 四"};
+        m_boxes.reset();
+        m_editor = std::make_unique<Parameter>(m_lists, m_boxes);
+    }
 
-    void closing_data();
-    void closing();
-    void addingOnlyByButtonMarksARefusedFieldAndStopsAtAFullList();
-    void removeDeletesEverySelectedItem();
-    void doubleClickLoadsLowestSelected();
-    void applyHandsBackTheList();
+    void cleanup()
+    {
+        m_editor.reset();
+        QCOMPARE(m_boxes.pendingAnswers(), 0);
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<int>("way");   // 0 "閉じる", 1 the close box, 2 Escape
+        QTest::addColumn<int>("edits"); // 0 fields typed only, 1 an add, 2 an add then its removal
+        QTest::addColumn<bool>("discard");
+        QTest::newRow("閉じる, fields typed only: no question") << 0 << 0 << true;
+        QTest::newRow("Escape, added, OK") << 2 << 1 << true;
+        QTest::newRow("close box, added, Cancel") << 1 << 1 << false;
+        QTest::newRow("閉じる, added and removed, Cancel") << 0 << 2 << false;
+    }
+
+    // Whatever an opening changed and did not hand back, the next one starts afresh from the
+    // window's current list.
+    void closing()
+    {
+        QFETCH(int, way);
+        QFETCH(int, edits);
+        QFETCH(bool, discard);
+        open(MemberCaption);
+        fill({"追加分", "55556666", "7777"});
+        if (edits > 0)
+            click("add");
+        if (edits > 1) {
+            list1()->setCurrentRow(2);
+            click("del");
+        }
+        if (edits > 0)
+            m_boxes.answerNext(discard ? Answer::Ok : Answer::Cancel);
+        if (way == 0)
+            click("close");
+        else if (way == 1)
+            m_editor->close();
+        else
+            QTest::keyClick(m_editor.get(), Qt::Key_Escape);
+
+        if (edits > 0) {
+            QCOMPARE(box(0), QStringLiteral("終了確認: 変更を破棄しますか？"));
+            QCOMPARE(m_boxes.shown()[0].buttons, Buttons::OkCancel);
+        }
+        QCOMPARE(m_editor->isVisible(), !discard);
+        QVERIFY(m_lists.handedBack.isEmpty());
+        if (!discard) { // all kept as it was, the question comes again
+            QCOMPARE(shownItems().size(), edits == 1 ? 3 : 2);
+            QCOMPARE(fields(), (QStringList{"追加分", "55556666", "7777"}));
+            closeDiscarding();
+        }
+        m_lists.members.append(QStringLiteral("新規 99990000 9999"));
+        open(MemberCaption);
+        QCOMPARE(shownItems(), m_lists.members);
+        QCOMPARE(fields(), QStringList(3));
+    }
+
+    // The rules and their messages are the entry checks' own; here how the editor shows a refusal,
+    // adds what passes, and counts the entries it holds itself against the limit of 64.
+    void addingOnlyByButtonMarksARefusedFieldAndStopsAtAFullList()
+    {
+        for (int i = m_lists.members.size(); i < 62; ++i)
+            m_lists.members << QStringLiteral("会員%1 %2 1234").arg(i).arg(10000000 + i);
+        open(MemberCaption);
+        fill({"田中 一郎", "00000001", "00a9"});
+        // Enter in a field or the list adds nothing: no box, as an add would show, comes unasked.
+        QTest::keyClick(text1(2), Qt::Key_Return);
+        QTest::keyClick(list1(), Qt::Key_Return);
+        m_boxes.answerNext(Answer::Ok);
+        click("add");
+        QCOMPARE(box(0), QStringLiteral("追加確認: 数字を入力してください"));
+        QCOMPARE(m_boxes.shown()[0].buttons, Buttons::Ok);
+        QCOMPARE(m_editor->focusWidget(), text1(2));
+        QCOMPARE(text1(2)->selectedText(), QStringLiteral("00a9"));
+        QCOMPARE(shownItems(), m_lists.members);
+
+        text1(2)->setText(QStringLiteral("0099"));
+        click("add");
+        click("add"); // no duplicate check: a second, equal line, the 64th
+        const QString line = QStringLiteral("田中 一郎 00000001 0099");
+        QCOMPARE(shownItems(), m_lists.members + QStringList({line, line}));
+        QCOMPARE(fields(), (QStringList{"田中 一郎", "00000001", "0099"}));
+        m_boxes.answerNext(Answer::Ok);
+        click("add");
+        QCOMPARE(box(1), QStringLiteral("追加確認: 登録できるのは64件までです。"));
+        QCOMPARE(shownItems().size(), 64);
+        closeDiscarding();
+    }
+
+    // Removing takes every selected entry and nothing else; with none selected it changes nothing,
+    // so closing asks nothing. A double click loads the lowest selected entry into the fields.
+    void removeAndLoadWorkOnTheSelection()
+    {
+        open(FacilityCaption);
+        click("del");
+        clickRow(1);
+        clickRow(3, Qt::ShiftModifier); // what a real double click delivers first
+        QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                           list1()->visualItemRect(list1()->item(3)).center());
+        QCOMPARE(fields(), (QStringList{"2222", "22", "二 番"}));
+        click("close"); // neither the empty removal nor the loading changed the list
+        QVERIFY(!m_editor->isVisible());
+        open(FacilityCaption);
+        clickRow(0);
+        clickRow(2, Qt::ControlModifier);
+        click("del");
+        QCOMPARE(shownItems(), (QStringList{m_lists.facilities[1], m_lists.facilities[3]}));
+        closeDiscarding();
+    }
 
 private:
-    void open(const QString& caption);
+    void open(const QString& caption)
+    {
+        m_editor->setWindowTitle(caption);
+        m_editor->show();
+    }
     QListWidget* list1() const { return m_editor->findChild<QListWidget*>("List1"); }
     QLineEdit* text1(int i) const
     {
         return m_editor->findChild<QLineEdit*>(QString("Text1_%1").arg(i));
     }
-    void click(const char* name) const;
-    void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) const;
-    void fill(const QStringList& fields) const;
-    QStringList fields() const;
-    QStringList shownItems() const;
+
+    void click(const char* name) const
+    {
+        QTest::mouseClick(m_editor->findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) const
+    {
+        const QPoint centre = list1()->visualItemRect(list1()->item(row)).center();
+        QTest::mouseClick(list1()->viewport(), Qt::LeftButton, modifiers, centre);
+    }
+
+    void fill(const QStringList& fields) const
+    {
+        for (int i = 0; i < 3; ++i)
+            text1(i)->setText(fields.value(i));
+    }
+
+    QStringList fields() const { return {text1(0)->text(), text1(1)->text(), text1(2)->text()}; }
+
+    QStringList shownItems() const
+    {
+        QStringList items;
+        for (int row = 0; row < list1()->count(); ++row)
+            items.append(list1()->item(row)->text());
+        return items;
+    }
+
     QString box(int i) const { return m_boxes.texts().at(i); }
-    void closeDiscarding();
+    // Leaves with the list changed: the question comes, OK discards.
+    void closeDiscarding()
+    {
+        m_boxes.answerNext(Answer::Ok);
+        click("close");
+        QVERIFY(!m_editor->isVisible());
+        QVERIFY(m_lists.handedBack.isEmpty());
+    }
 
     FakeRegistrationLists m_lists;
     ScriptedMessageBoxes m_boxes;
     std::unique_ptr<Parameter> m_editor;
 };
-
-void TestParameter::init()
-{
-    m_lists = {};
-    m_lists.members = {QStringLiteral("山田 太郎 12345678 1234"),
-                       QStringLiteral("鈴木 87654321 4321")};
-    m_lists.facilities = {"1111 11 一", "2222 22 二 番", "3333 33 三", "4444 44 四"};
-    m_boxes.reset();
-    m_editor = std::make_unique<Parameter>(m_lists, m_boxes);
-}
-
-void TestParameter::cleanup()
-{
-    m_editor.reset();
-    QCOMPARE(m_boxes.pendingAnswers(), 0);
-}
-
-void TestParameter::open(const QString& caption)
-{
-    m_editor->setWindowTitle(caption);
-    m_editor->show();
-}
-
-void TestParameter::click(const char* name) const
-{
-    QTest::mouseClick(m_editor->findChild<QPushButton*>(name), Qt::LeftButton);
-}
-
-void TestParameter::clickRow(int row, Qt::KeyboardModifiers modifiers) const
-{
-    const QPoint centre = list1()->visualItemRect(list1()->item(row)).center();
-    QTest::mouseClick(list1()->viewport(), Qt::LeftButton, modifiers, centre);
-}
-
-void TestParameter::fill(const QStringList& fields) const
-{
-    for (int i = 0; i < 3; ++i)
-        text1(i)->setText(fields.value(i));
-}
-
-QStringList TestParameter::fields() const
-{
-    return {text1(0)->text(), text1(1)->text(), text1(2)->text()};
-}
-
-QStringList TestParameter::shownItems() const
-{
-    QStringList items;
-    for (int row = 0; row < list1()->count(); ++row)
-        items.append(list1()->item(row)->text());
-    return items;
-}
-
-// Leaves with the list changed: the question comes, OK discards.
-void TestParameter::closeDiscarding()
-{
-    m_boxes.answerNext(Answer::Ok);
-    click("close");
-    QVERIFY(!m_editor->isVisible());
-    QVERIFY(m_lists.handedBack.isEmpty());
-}
-
-void TestParameter::closing_data()
-{
-    QTest::addColumn<int>("way");   // 0 "閉じる", 1 the close box, 2 Escape
-    QTest::addColumn<int>("edits"); // 0 fields typed only, 1 an add, 2 an add then its removal
-    QTest::addColumn<bool>("discard");
-    QTest::newRow("閉じる, fields typed only: no question") << 0 << 0 << true;
-    QTest::newRow("Escape, added, OK") << 2 << 1 << true;
-    QTest::newRow("close box, added, Cancel") << 1 << 1 << false;
-    QTest::newRow("閉じる, added and removed, Cancel") << 0 << 2 << false;
-}
-
-// Whatever an opening changed and did not hand back, the next one starts afresh from the
-// window's current list.
-void TestParameter::closing()
-{
-    QFETCH(int, way);
-    QFETCH(int, edits);
-    QFETCH(bool, discard);
-    open(MemberCaption);
-    fill({"追加分", "55556666", "7777"});
-    if (edits > 0)
-        click("add");
-    if (edits > 1) {
-        list1()->setCurrentRow(2);
-        click("del");
-    }
-    if (edits > 0)
-        m_boxes.answerNext(discard ? Answer::Ok : Answer::Cancel);
-    if (way == 0)
-        click("close");
-    else if (way == 1)
-        m_editor->close();
-    else
-        QTest::keyClick(m_editor.get(), Qt::Key_Escape);
-
-    if (edits > 0) {
-        QCOMPARE(box(0), QStringLiteral("終了確認: 変更を破棄しますか？"));
-        QCOMPARE(m_boxes.shown()[0].buttons, Buttons::OkCancel);
-    }
-    QCOMPARE(m_editor->isVisible(), !discard);
-    QVERIFY(m_lists.handedBack.isEmpty());
-    if (!discard) { // all kept as it was, the question comes again
-        QCOMPARE(shownItems().size(), edits == 1 ? 3 : 2);
-        QCOMPARE(fields(), (QStringList{"追加分", "55556666", "7777"}));
-        closeDiscarding();
-    }
-    m_lists.members.append(QStringLiteral("新規 99990000 9999"));
-    open(MemberCaption);
-    QCOMPARE(shownItems(), m_lists.members);
-    QCOMPARE(fields(), QStringList(3));
-}
-
-// The rules and their messages are the entry checks' own; here how the editor shows a refusal,
-// adds what passes, and counts the entries it holds itself against the limit of 64.
-void TestParameter::addingOnlyByButtonMarksARefusedFieldAndStopsAtAFullList()
-{
-    for (int i = m_lists.members.size(); i < 62; ++i)
-        m_lists.members << QStringLiteral("会員%1 %2 1234").arg(i).arg(10000000 + i);
-    open(MemberCaption);
-    fill({"田中 一郎", "00000001", "00a9"});
-    // Enter in a field or the list adds nothing: no box, as an add would show, comes unasked.
-    QTest::keyClick(text1(2), Qt::Key_Return);
-    QTest::keyClick(list1(), Qt::Key_Return);
-    m_boxes.answerNext(Answer::Ok);
-    click("add");
-    QCOMPARE(box(0), QStringLiteral("追加確認: 数字を入力してください"));
-    QCOMPARE(m_boxes.shown()[0].buttons, Buttons::Ok);
-    QCOMPARE(m_editor->focusWidget(), text1(2));
-    QCOMPARE(text1(2)->selectedText(), QStringLiteral("00a9"));
-    QCOMPARE(shownItems(), m_lists.members);
-
-    text1(2)->setText(QStringLiteral("0099"));
-    click("add");
-    click("add"); // no duplicate check: a second, equal line, the 64th
-    const QString line = QStringLiteral("田中 一郎 00000001 0099");
-    QCOMPARE(shownItems(), m_lists.members + QStringList({line, line}));
-    QCOMPARE(fields(), (QStringList{"田中 一郎", "00000001", "0099"}));
-    m_boxes.answerNext(Answer::Ok);
-    click("add");
-    QCOMPARE(box(1), QStringLiteral("追加確認: 登録できるのは64件までです。"));
-    QCOMPARE(shownItems().size(), 64);
-    closeDiscarding();
-}
-
-void TestParameter::removeDeletesEverySelectedItem()
-{
-    open(FacilityCaption);
-    clickRow(0);
-    clickRow(2, Qt::ControlModifier);
-    click("del");
-    QCOMPARE(shownItems(), (QStringList{m_lists.facilities[1], m_lists.facilities[3]}));
-    closeDiscarding();
-}
-
-void TestParameter::doubleClickLoadsLowestSelected()
-{
-    open(FacilityCaption);
-    clickRow(1);
-    clickRow(3, Qt::ShiftModifier); // what a real double click delivers first
-    QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                       list1()->visualItemRect(list1()->item(3)).center());
-    QCOMPARE(list1()->selectedItems().size(), 3);
-    QCOMPARE(fields(), (QStringList{"2222", "22", "二 番"}));
-    QCOMPARE(shownItems(), m_lists.facilities);
-    click("close"); // loading into the fields changes nothing
-}
-
-// "登録" hands the list back to the window it came from, emptied too, and asks nothing.
-void TestParameter::applyHandsBackTheList()
-{
-    open(FacilityCaption);
-    list1()->selectAll();
-    click("del");
-    click("Copy");
-    QVERIFY(!m_editor->isVisible());
-    QCOMPARE(m_lists.handedBack, QList<Kind>{Kind::Facilities});
-    QCOMPARE(m_lists.facilities, QStringList());
-}
 
 QTEST_MAIN(TestParameter)
 #include "tst_parameter.moc"

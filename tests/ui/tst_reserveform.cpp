@@ -1,30 +1,33 @@
 #include "ExitSignals.h"
 #include "FakePortOpener.h"
-#include "ReserveForm.h"
+#include "Parameter.h"
 #include "SettingsFile.h"
 #include "WindowFixture.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <memory>
-#include <utility>
 
 using Answer = MessageBoxes::Answer;
 using Buttons = MessageBoxes::Buttons;
 using Kind = RegistrationLists::Kind;
 using State = LineControl::State;
+using Texts = QList<QPair<QString, QString>>; // control name, text (a list's one entry)
 
 namespace {
 
 const QString SaveQuestion = QStringLiteral("パラメータを保存しますか？");
+const QString DigitsOnly = QStringLiteral("送信文字列エラー: 番号のみ指定してください");
+const QString ToneKeysOnly =
+    QStringLiteral("送信文字列エラー: 番号か*#-のどれかを指定してください");
 
 // The ways the settings are saved or the program is left.
 enum class Way { SaveMenu, ExitMenu, CloseBox, Signal };
@@ -33,23 +36,409 @@ enum class Way { SaveMenu, ExitMenu, CloseBox, Signal };
 
 Q_DECLARE_METATYPE(QList<Answer>)
 Q_DECLARE_METATYPE(Way)
+Q_DECLARE_METATYPE(Texts)
 
+// The main window on an in-memory modem that answers "OK" to everything.
 class TestReserveForm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_opener = FakePortOpener();
+        m_opener.setAutoReply(FakeModemDevice::okReply());
+        m_f = std::make_unique<WindowFixture>(m_opener);
+    }
 
-    void startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit();
-    void tabOrderRunsDownTheChartThenTheKeypad();
-    void enabledStatesThroughACall();
-    void dialRefusesABadNumber();
-    void deviceFailureNamesThePortThatWasOpened();
-    void timeoutBoxTellsTheModemsAnswer();
-    void onlyStoredControlsMarkAnEdit();
-    void savingAndLeaving_data();
-    void savingAndLeaving();
+    void cleanup()
+    {
+        QCOMPARE(m_f->boxes().pendingAnswers(), 0);
+        m_f.reset();
+    }
+
+    void startsWithDefaultsAndWritesNothing()
+    {
+        QStringList shown; // port, dialling mode, service, the two registration lists
+        for (const char* combo : {"Combo1", "Combo4", "Combo2", "Combo3", "Combo5"})
+            shown << control<QComboBox>(combo)->currentText();
+        QCOMPARE(shown, (QStringList{"COM1", "Puls", "002 抽選申込み", "", ""}));
+        QCOMPARE(control<QComboBox>("Combo1")->count(), 4);
+        QCOMPARE(control<QComboBox>("Combo1")->itemText(3), QStringLiteral("COM4"));
+        QVERIFY(!m_f->window().changedFlag());
+        QVERIFY(QDir(m_f->folder()).isEmpty());
+    }
+
+    // Tab goes through the flow chart row by row, left to right, then starts again at the top of
+    // the keypad (laid out as on a telephone) and goes on down the right part. Every control it
+    // reaches has a name to be read out.
+    void tabOrderRunsDownTheChartThenTheKeypad()
+    {
+        const QWidget* panel = m_f->window().centralWidget();
+        const auto place = [](const QWidget* widget) {
+            return std::pair(widget->y(), widget->x());
+        };
+        QWidget* const start = control<QWidget>("Command1");
+        const QWidget* previous = nullptr;
+        QStringList restarts;
+        QString keys;
+        for (QWidget* widget = start; widget != start || !previous;
+             widget = widget->nextInFocusChain()) {
+            if (widget->parentWidget() != panel || !(widget->focusPolicy() & Qt::TabFocus))
+                continue;
+            QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+            if (previous && place(widget) < place(previous))
+                restarts << previous->objectName() + QStringLiteral(" > ") + widget->objectName();
+            if (widget->objectName().startsWith(QStringLiteral("Command11_")))
+                keys += qobject_cast<QPushButton*>(widget)->text();
+            previous = widget;
+        }
+        QCOMPARE(restarts, QStringList{"Command10 > Command11_1"});
+        QCOMPARE(previous->objectName(), QStringLiteral("Calendar1"));
+        QCOMPARE(keys, QStringLiteral("123456789*0#"));
+    }
+
+    void enabledStatesThroughACall()
+    {
+        QStringList seen{enabledButtons()};
+        click("Command1");
+        seen << enabledButtons();
+        connect(
+            &m_f->line(), &LineControl::waitStarted, this, [&] { seen << enabledButtons(); },
+            Qt::SingleShotConnection);
+        click("Command2");
+        seen << enabledButtons();
+        click("Command10");
+        seen << enabledButtons();
+        const QStringList idle{"10001"}, offHook{"01101"}, dialling{"00101"}, dialled{"00111"};
+        QCOMPARE(seen, idle + offHook + dialling + dialled + idle);
+    }
+
+    // Each step button with what the window holds at the click: the tone commands that go out,
+    // and the boxes shown instead. Member lines give the first 8 and the last 4 of their last 13
+    // characters, facility lines the first 4 and the last 2 of their first 7.
+    void stepsSendTheirFields_data()
+    {
+        QTest::addColumn<Texts>("texts");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("callUp");
+        const auto row = [](const char* name, const Texts& texts, const QStringList& clicks,
+                            const QByteArray& sent, const QStringList& boxes = {},
+                            bool callUp = true) {
+            QTest::newRow(name) << texts << clicks << sent << boxes << callUp;
+        };
+        const QByteArray yes = "ATDT1;\r\n", no = "ATDT0;\r\n";
+        row("service: its number", {}, {"Command3"}, "ATDT002;\r\n");
+        row("yes at each point, next reservation", {},
+            {"Command4_0", "Command4_1", "Command4_2", "Command4_3"}, yes + yes + yes + yes);
+        row("no at each point, other service", {},
+            {"Command5_0", "Command5_1", "Command5_2", "Command5_3"}, no + no + no + no);
+        row("tone pad", {},
+            {"Command11_0", "Command11_5", "Command11_9", "Command11_10", "Command11_11"},
+            "ATDT0;\r\nATDT5;\r\nATDT9;\r\nATDT*;\r\nATDT#;\r\n");
+        row("number and PIN", {{"Combo3", "山田 太郎 12345678 0987"}}, {"Command6"},
+            "ATDT12345678;\r\nATDT0987;\r\n");
+        row("number refused, PIN still sent", {{"Combo3", "山田 1234-678 0987"}}, {"Command6"},
+            "ATDT0987;\r\n", {DigitsOnly});
+        row("member line of 5: the halves overlap", {{"Combo3", "12345"}}, {"Command6"},
+            "ATDT12345;\r\nATDT2345;\r\n");
+        row("no member selected", {}, {"Command6"}, "",
+            {"送信できません: "
+             "メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」でメンバー"
+             "を登録し、一覧から選んでください。"});
+        row("facility and breakdown", {{"Combo5", "0101 02 体育館"}}, {"Command7"},
+            "ATDT0101;\r\nATDT02;\r\n");
+        row("no facility selected", {}, {"Command7"}, "",
+            {"送信できません: "
+             "施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
+             "一覧から選んでください。"});
+        row("conditions", {{"Text4_0", "3"}, {"Text4_1", "21"}}, {"Command9_0"}, "ATDT3;\r\n");
+        row("conditions refused", {{"Text4_0", "3a"}}, {"Command9_0"}, "", {DigitsOnly});
+        row("purpose", {{"Text4_0", "3"}, {"Text4_1", "21"}}, {"Command9_1"}, "ATDT21;\r\n");
+        row("purpose refused", {{"Text4_1", "2 1"}}, {"Command9_1"}, "", {DigitsOnly});
+        row("date", {{"Text5", "15"}}, {"Command12"}, "ATDT15;\r\n");
+        row("date, full-width digits refused", {{"Text5", "１５"}}, {"Command12"}, "",
+            {DigitsOnly});
+        row("date, empty is sent empty", {}, {"Command12"}, "ATDT;\r\n");
+        row("time slot: its first two characters", {{"Text6", "0215"}}, {"Command13"},
+            "ATDT02;\r\n");
+        row("time slot: only those are checked", {{"Text6", "02x"}}, {"Command13"}, "ATDT02;\r\n");
+        row("time slot refused", {{"Text6", "2a5"}}, {"Command13"}, "", {DigitsOnly});
+        row("free tone string", {{"Text7", "0-1*2#"}}, {"Command14"}, "ATDT0-1*2#;\r\n");
+        row("free tone string refused", {{"Text7", "1,2"}}, {"Command14"}, "", {ToneKeysOnly});
+        row("free tone string, empty: nothing", {}, {"Command14"}, "");
+        row("free tone string, line down", {{"Text7", "123"}}, {"Command14"}, "",
+            {"送信できません: "
+             "回線がつながっていません。\r\n「Hook」と「Dial」で電話をかけてから送信"
+             "してください。"},
+            false);
+    }
+
+    void stepsSendTheirFields()
+    {
+        QFETCH(Texts, texts);
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, callUp);
+        if (callUp)
+            m_f->bringCallUp();
+        if (m_opener.device())
+            m_opener.device()->clearWritten();
+        setTexts(texts);
+        m_f->boxes().answerNext(Answer::Ok, int(boxes.size()));
+        for (const QString& step : clicks)
+            click(step);
+        QTEST(written(), "sent");
+        QCOMPARE(m_f->boxes().texts(), boxes);
+        QCOMPARE(m_opener.requests().size(), int(callUp)); // nothing opens the port to send
+    }
+
+    // Pulse only for "Puls": a file without a mode selects it, one out of range selects nothing.
+    void dialUsesTheStoredMode_data()
+    {
+        QTest::addColumn<QByteArray>("phone");
+        QTest::addColumn<QByteArray>("dialled");
+        QTest::newRow("pulse") << QByteArray("DIAL=0") << QByteArray("ATDP045-1;\r");
+        QTest::newRow("tone") << QByteArray("DIAL=1") << QByteArray("ATDT045-1;\r");
+        QTest::newRow("none selected") << QByteArray("DIAL=-1") << QByteArray("ATDT045-1;\r");
+        QTest::newRow("out of range") << QByteArray("DIAL=2") << QByteArray("ATDT045-1;\r");
+        QTest::newRow("not stored") << QByteArray() << QByteArray("ATDP045-1;\r");
+    }
+
+    void dialUsesTheStoredMode()
+    {
+        QFETCH(QByteArray, phone);
+        writeSettings("[PHONE]\r\n" + phone + "\r\nNumber=045-1\r\n");
+        m_f->restart();
+        m_f->bringCallUp();
+        QTEST(m_opener.device()->writes().value(1), "dialled");
+
+        control<QLineEdit>("Text1")->setText(QStringLiteral("045 1")); // a blank is no tone
+        click("Command10");
+        click("Command1");
+        m_f->boxes().answerNext(Answer::Ok);
+        click("Command2");
+        QCOMPARE(boxes(), QStringList{ToneKeysOnly});
+        QCOMPARE(m_opener.device()->written(), QByteArray("ATH1\r"));
+    }
+
+    // A click while another step waits for its "OK" would steal that answer or abort the modem's
+    // dial: it is refused with a beep, before any check and without a box.
+    void clickDuringAWaitIsRefused()
+    {
+        m_f->bringCallUp();
+        m_opener.device()->clearWritten();
+        m_opener.device()->setAutoReply({});
+        setTexts({{"Text5", "x"}, {"Text7", "9"}, {"Combo3", "山田 12345678 1234"}});
+        connect(
+            &m_f->line(), &LineControl::waitStarted, this,
+            [this] {
+                for (const char* step : {"Command11_2", "Command12", "Command6", "Command14"})
+                    click(step);
+            },
+            Qt::SingleShotConnection);
+        m_f->boxes().answerNext(Answer::Ok); // the timeout of the first send
+        click("Command11_1");
+        QCOMPARE(written(), QByteArray("ATDT1;\r\n"));
+        QCOMPARE(m_f->boxes().titles(), QStringList{"モデムから応答がありません"});
+    }
+
+    // The modem's answer instead of "OK" is named; a lost device is named as it was opened,
+    // whatever the port list shows now.
+    void lineBoxesNameWhatHappened()
+    {
+        m_opener.setAutoReply("\r\nNO DIALTONE\r\n");
+        m_f->boxes().answerNext(Answer::Ok, 2);
+        click("Command1");
+        QVERIFY(control<QPushButton>("Command2")->isEnabled()); // the hook went on all the same
+        control<QComboBox>("Combo1")->setCurrentIndex(2);
+        m_opener.device()->vanish(QStringLiteral("USB が抜かれました"));
+        QTRY_COMPARE(m_f->line().state(), State::Idle);
+        QCOMPARE(
+            boxes(),
+            (QStringList{"モデムから応答がありません: モデムがつながっていないか、電源が入って"
+                         "いないかも知れません\r\n確認したらプログラムを再起動してください\r\n"
+                         "モデムの応答: NO DIALTONE",
+                         "モデムとの通信が切れました: fake:COM1 との通信が途切れました。モデムの"
+                         "ケーブルと電源を確かめてください。（USB が抜かれました）\r\n回線を切り"
+                         "ました。モデムを確かめてから「Hook」からやり直してください。"}));
+    }
+
+    // Every stored value reaches the control that shows it, and comes back from there to the same
+    // bytes: a value shown in the wrong field, or one not read back, changes the file.
+    void storedValuesGoThroughTheControlsUnchanged()
+    {
+        Settings stored;
+        stored.portIndex = 2;
+        stored.dialModeIndex = 1;
+        stored.number = QStringLiteral("0451234567");
+        stored.conditionsCode = QStringLiteral("1");
+        stored.purposeCode = QStringLiteral("21");
+        stored.date = QStringLiteral("15");
+        stored.timeSlot = QStringLiteral("02");
+        stored.members = QStringList{"表ソ能 12345678 1234", "鈴木 87654321 4321"};
+        stored.facilities = QStringList{"0101 01 体育館", "0102 03 テニスコート"};
+        stored.portDevices[3] = QStringLiteral("/dev/ttyACM0");
+        QVERIFY(SettingsFile::save(m_f->settingsPath(), stored, nullptr));
+        QFile file(m_f->settingsPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+
+        m_f->restart();
+        QStringList shown;
+        for (const char* name : {"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5",
+                                 "Text6", "Combo3", "Combo5"}) {
+            auto* list = qobject_cast<QComboBox*>(control<QWidget>(name));
+            shown << (list ? list->currentText() : control<QLineEdit>(name)->text());
+        }
+        QCOMPARE(shown, (QStringList{"COM3", "Tone", "0451234567", "1", "21", "15", "02",
+                                     stored.members[0], stored.facilities[0]}));
+        QVERIFY(m_f->window().saveSettings());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
+
+    // The free tone string and the service are not stored, and picking a list entry is no edit.
+    void onlyStoredControlsMarkAnEdit()
+    {
+        for (const Kind kind : {Kind::Members, Kind::Facilities})
+            m_f->window().replaceRegistrationList(kind, {"1", "2"});
+        QStringList marking;
+        for (QWidget* edited : m_f->window().centralWidget()->findChildren<QWidget*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            m_f->window().setChangedFlag(false);
+            if (auto* combo = qobject_cast<QComboBox*>(edited)) {
+                const int before = combo->currentIndex();
+                QTest::keyClick(combo, before + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
+                QVERIFY(combo->currentIndex() != before);
+            } else if (qobject_cast<QLineEdit*>(edited)) {
+                QTest::keyClicks(edited, QStringLiteral("9"));
+            }
+            if (m_f->window().changedFlag())
+                marking << edited->objectName();
+        }
+        marking.sort();
+        QCOMPARE(marking, (QStringList{"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5",
+                                       "Text6"}));
+    }
+
+    // "登録" in the editor replaces the window's list with the copy, selects nothing in it, and
+    // marks the settings as changed — also when nothing was edited.
+    void editorHandsItsListBackInPlaceOfTheOld()
+    {
+        ReserveForm& window = m_f->window();
+        window.replaceRegistrationList(Kind::Facilities, {"0101 01 体育館", "0102 03 プール"});
+        window.replaceRegistrationList(Kind::Members, {"山田 12345678 1234"});
+        window.setChangedFlag(false);
+        Parameter editor(window, m_f->boxes());
+        editor.setWindowTitle(QStringLiteral("施設追加"));
+        editor.show();
+        editor.findChild<QPushButton*>("Copy")->click(); // unedited, still a change
+        QVERIFY(window.changedFlag());
+        QCOMPARE(window.registrationList(Kind::Facilities),
+                 (QStringList{"0101 01 体育館", "0102 03 プール"}));
+        QCOMPARE(control<QComboBox>("Combo5")->currentIndex(), -1);
+        QCOMPARE(window.registrationList(Kind::Members), QStringList{"山田 12345678 1234"});
+    }
+
+    // Each with the line in the given state, which leaving hangs up before the program ends.
+    void savingAndLeaving_data()
+    {
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<State>("line");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<bool>("leaves");
+        const auto row = [](const char* name, Way way, State line, bool changed, bool saveFails,
+                            const QList<Answer>& answers, bool leaves) {
+            QTest::newRow(name) << way << line << changed << saveFails << answers << leaves;
+        };
+        const State call = State::Dialled;
+        row("save, yes", Way::SaveMenu, call, true, false, {Answer::Yes}, false);
+        row("exit unchanged, ok", Way::ExitMenu, call, false, false, {Answer::Ok}, true);
+        row("exit unchanged, cancel", Way::ExitMenu, call, false, false, {Answer::Cancel}, false);
+        row("exit off-hook, not dialled", Way::ExitMenu, State::OffHook, false, false, {Answer::Ok},
+            true);
+        row("exit while idle: nothing to hang up", Way::ExitMenu, State::Idle, false, false,
+            {Answer::Ok}, true);
+        row("exit, yes", Way::ExitMenu, call, true, false, {Answer::Yes}, true);
+        row("close unchanged: no question", Way::CloseBox, call, false, false, {}, true);
+        row("close, cancel", Way::CloseBox, call, true, false, {Answer::Cancel}, false);
+        row("close, yes, save fails: stays open", Way::CloseBox, call, true, true,
+            {Answer::Yes, Answer::Ok}, false);
+        row("termination signal: no question, nothing saved", Way::Signal, call, true, false, {},
+            true);
+    }
+
+    void savingAndLeaving()
+    {
+        QFETCH(Way, way);
+        QFETCH(State, line);
+        QFETCH(bool, changed);
+        QFETCH(bool, saveFails);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(bool, leaves);
+        ReserveForm& window = m_f->window();
+        const bool saved = answers.value(0, Answer::Cancel) == Answer::Yes && !saveFails;
+        if (line != State::Idle)
+            click("Command1");
+        if (line == State::Dialled)
+            click("Command2");
+        QCOMPARE(m_f->line().state(), line);
+        if (m_opener.device())
+            m_opener.device()->clearWritten();
+        int ended = 0;
+        QByteArray writtenAtEnd;
+        connect(&window, &ReserveForm::exitRequested, this, [&] {
+            ++ended;
+            writtenAtEnd = written();
+        });
+        ExitSignals exitSignals;
+        connect(&exitSignals, &ExitSignals::exitRequested, &window,
+                &ReserveForm::leaveWithoutQuestions);
+        if (changed)
+            control<QLineEdit>("Text5")->setText(QStringLiteral("31"));
+        if (saveFails) // a folder where the file should be: the new file cannot take its place
+            QVERIFY(QDir().mkdir(m_f->settingsPath()));
+        for (const Answer answer : answers)
+            m_f->boxes().answerNext(answer);
+        window.show();
+        bool closed = false;
+        if (way == Way::CloseBox)
+            closed = window.close();
+        else if (way == Way::Signal)
+            ::raise(SIGTERM);
+        else
+            window.findChild<QAction*>(way == Way::SaveMenu ? "MenuSave" : "MenuExit")->trigger();
+        if (closed) // closing the last window ends the program by itself
+            writtenAtEnd = written();
+        QTRY_COMPARE(ended + int(closed), int(leaves));
+        const bool hangsUp = leaves && line != State::Idle;
+        QCOMPARE(writtenAtEnd, hangsUp ? QByteArray("ATH0\r") : QByteArray());
+        QCOMPARE(m_f->line().isPortOpen(), line != State::Idle && !leaves);
+        QVERIFY(m_opener.requests().size() <= 1);              // leaving opens nothing
+        QCOMPARE(m_f->boxes().shown().size(), answers.size()); // never a second question
+        if (!answers.isEmpty()) {
+            const bool askToLeave = way == Way::ExitMenu && !changed;
+            QCOMPARE(boxes().first(), way == Way::SaveMenu ? "保存確認: " + SaveQuestion
+                                      : askToLeave         ? "終了確認: 終了しますか？"
+                                                           : "終了確認: " + SaveQuestion);
+            QCOMPARE(m_f->boxes().shown().first().buttons, way == Way::SaveMenu ? Buttons::YesNo
+                                                           : askToLeave         ? Buttons::OkCancel
+                                                                        : Buttons::YesNoCancel);
+        }
+        if (saveFails)
+            QCOMPARE(boxes().last(),
+                     "保存できません: 設定を保存できませんでした。\r\nファイルを置き換え"
+                     "られません（同じ名前のフォルダーがあります）");
+        QCOMPARE(QFileInfo(m_f->settingsPath()).isFile(), saved);
+        if (saved)
+            QCOMPARE(SettingsFile::load(m_f->settingsPath()).date, QStringLiteral("31"));
+        QCOMPARE(window.changedFlag(), changed && !saved);
+    }
 
 private:
     void click(const QString& objectName) { m_f->click(objectName); }
@@ -57,263 +446,49 @@ private:
     {
         return m_f->control<T>(objectName);
     }
+
+    void setTexts(const Texts& texts) const
+    {
+        for (const auto& [name, text] : texts) {
+            if (name == "Combo3" || name == "Combo5")
+                m_f->window().replaceRegistrationList(
+                    name == "Combo3" ? Kind::Members : Kind::Facilities, {text});
+            else if (auto* field = qobject_cast<QLineEdit*>(control<QWidget>(name)))
+                field->setText(text);
+            else
+                control<QComboBox>(name)->setEditText(text);
+        }
+        for (const char* list : {"Combo3", "Combo5"})
+            control<QComboBox>(list)->setCurrentIndex(0);
+    }
+
+    void writeSettings(const QByteArray& bytes) const
+    {
+        QFile file(m_f->settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
     QStringList boxes() const { return m_f->boxes().texts(); }
-    QString enabledButtons() const;
+    QByteArray written() const { return m_opener.device() ? m_opener.device()->written() : ""; }
+    // "1"/"0" for Hook, Dial, HookOFF, all field buttons alike ("?" when they differ), ←を送信.
+    QString enabledButtons() const
+    {
+        const QStringList lineButtons{"Command1", "Command2", "Command10", "Command14"};
+        QString states;
+        for (const QString& name : lineButtons.mid(0, 3))
+            states += control<QPushButton>(name)->isEnabled() ? '1' : '0';
+        QSet<bool> fields;
+        for (const QPushButton* button : m_f->window().findChildren<QPushButton*>()) {
+            if (!lineButtons.contains(button->objectName()))
+                fields.insert(button->isEnabled());
+        }
+        states += fields.size() != 1 ? '?' : fields.contains(true) ? '1' : '0';
+        return states + (control<QPushButton>(lineButtons.last())->isEnabled() ? '1' : '0');
+    }
 
     FakePortOpener m_opener;
     std::unique_ptr<WindowFixture> m_f;
-    ReserveForm* m_window = nullptr;
 };
-
-void TestReserveForm::init()
-{
-    m_opener = FakePortOpener();
-    m_opener.setAutoReply(FakeModemDevice::okReply());
-    m_f = std::make_unique<WindowFixture>(m_opener);
-    m_window = &m_f->window();
-}
-
-void TestReserveForm::cleanup()
-{
-    QCOMPARE(m_f->boxes().pendingAnswers(), 0);
-    m_f.reset();
-}
-
-// "1"/"0" for Hook, Dial, HookOFF, all field buttons alike ("?" when they differ), ←を送信.
-QString TestReserveForm::enabledButtons() const
-{
-    const QStringList lineButtons{"Command1", "Command2", "Command10", "Command14"};
-    QString states;
-    for (const QString& name : lineButtons.mid(0, 3))
-        states += control<QPushButton>(name)->isEnabled() ? '1' : '0';
-    QSet<bool> fields;
-    for (const QPushButton* button : m_window->findChildren<QPushButton*>()) {
-        if (!lineButtons.contains(button->objectName()))
-            fields.insert(button->isEnabled());
-    }
-    states += fields.size() != 1 ? '?' : fields.contains(true) ? '1' : '0';
-    return states + (control<QPushButton>(lineButtons.last())->isEnabled() ? '1' : '0');
-}
-
-// ---- start-up -------------------------------------------------------------------------------
-
-void TestReserveForm::startUpChoosesDefaultsAndLoadsWithoutMarkingAnEdit()
-{
-    QStringList shown; // port, dialling mode, service, the two registration lists
-    for (const char* combo : {"Combo1", "Combo4", "Combo2", "Combo3", "Combo5"})
-        shown << control<QComboBox>(combo)->currentText();
-    QCOMPARE(shown, (QStringList{"COM1", "Puls", "002 抽選申込み", "", ""}));
-    QStringList ports;
-    for (int i = 0; i < control<QComboBox>("Combo1")->count(); ++i)
-        ports << control<QComboBox>("Combo1")->itemText(i);
-    QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
-    QVERIFY(!m_window->changedFlag());
-    QVERIFY(QDir(m_f->folder()).isEmpty()); // starting writes nothing
-    Settings stored;
-    stored.number = QStringLiteral("045-123-4567");
-    QVERIFY(SettingsFile::save(m_f->settingsPath(), stored, nullptr));
-    m_f->restart();
-    QCOMPARE(m_f->control<QLineEdit>("Text1")->text(), stored.number);
-    QVERIFY(!m_f->window().changedFlag()); // although loading filled the field
-}
-
-// Tab goes through the flow chart row by row, left to right, then starts again at the top of
-// the keypad (laid out as on a telephone) and goes on down the right part. Every control it
-// reaches has a name to be read out.
-void TestReserveForm::tabOrderRunsDownTheChartThenTheKeypad()
-{
-    const QWidget* panel = m_window->centralWidget();
-    const auto place = [](const QWidget* widget) { return std::pair(widget->y(), widget->x()); };
-    QWidget* const start = control<QWidget>("Command1");
-    const QWidget* previous = nullptr;
-    QStringList restarts;
-    QString keys;
-    for (QWidget* widget = start; widget != start || !previous;
-         widget = widget->nextInFocusChain()) {
-        if (widget->parentWidget() != panel || !(widget->focusPolicy() & Qt::TabFocus))
-            continue;
-        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
-        if (previous && place(widget) < place(previous))
-            restarts << previous->objectName() + QStringLiteral(" > ") + widget->objectName();
-        if (widget->objectName().startsWith(QStringLiteral("Command11_")))
-            keys += qobject_cast<QPushButton*>(widget)->text();
-        previous = widget;
-    }
-    QCOMPARE(restarts, QStringList{"Command10 > Command11_1"});
-    QCOMPARE(previous->objectName(), QStringLiteral("Calendar1"));
-    QCOMPARE(keys, QStringLiteral("123456789*0#"));
-}
-
-// ---- the line -------------------------------------------------------------------------------
-
-void TestReserveForm::enabledStatesThroughACall()
-{
-    QStringList seen{enabledButtons()};
-    click(QStringLiteral("Command1"));
-    seen << enabledButtons();
-    connect(
-        &m_f->line(), &LineControl::waitStarted, this, [&] { seen << enabledButtons(); },
-        Qt::SingleShotConnection);
-    click(QStringLiteral("Command2"));
-    seen << enabledButtons();
-    click(QStringLiteral("Command10"));
-    seen << enabledButtons();
-    const QStringList idle{"10001"}, offHook{"01101"}, dialling{"00101"}, dialled{"00111"};
-    QCOMPARE(seen, idle + offHook + dialling + dialled + idle);
-}
-
-void TestReserveForm::dialRefusesABadNumber()
-{
-    control<QLineEdit>("Text1")->setText(QStringLiteral("045 123"));
-    click(QStringLiteral("Command1"));
-    m_opener.device()->clearWritten();
-    m_f->boxes().answerNext(Answer::Ok);
-    click(QStringLiteral("Command2"));
-    QCOMPARE(boxes(), QStringList{"送信文字列エラー: 番号か*#-のどれかを指定してください"});
-    QCOMPARE(m_opener.device()->written(), QByteArray());
-    QVERIFY(control<QPushButton>("Command2")->isEnabled());
-}
-
-void TestReserveForm::deviceFailureNamesThePortThatWasOpened()
-{
-    m_f->bringCallUp();
-    control<QComboBox>("Combo1")->setCurrentIndex(2); // chosen after the call was set up
-    m_f->boxes().answerNext(Answer::Ok);
-    m_opener.device()->vanish("USB が抜かれました");
-    QTRY_COMPARE(m_f->line().state(), State::Idle);
-    QCOMPARE(boxes(), QStringList{QStringLiteral(
-                          "モデムとの通信が切れました: fake:COM1 との通信が途切れました。モデムの"
-                          "ケーブルと電源を確かめてください。（USB が抜かれました）\r\n回線を切"
-                          "りました。モデムを確かめてから「Hook」からやり直してください。")});
-}
-
-void TestReserveForm::timeoutBoxTellsTheModemsAnswer()
-{
-    m_opener.setAutoReply("\r\nNO DIALTONE\r\n");
-    m_f->boxes().answerNext(Answer::Ok);
-    click(QStringLiteral("Command1"));
-    QCOMPARE(boxes(),
-             QStringList{QStringLiteral(
-                 "モデムから応答がありません: "
-                 "モデムがつながっていないか、電源が入っていないかも知れません\r\n"
-                 "確認したらプログラムを再起動してください\r\nモデムの応答: NO DIALTONE")});
-    QCOMPARE(m_f->boxes().shown().first().buttons, Buttons::Ok);
-    QVERIFY(control<QPushButton>("Command2")->isEnabled()); // the hook went on all the same
-}
-
-// ---- edits, saving and leaving --------------------------------------------------------------
-
-// A list handed back by the editor is an edit; the free tone string and the service are not
-// stored, and picking a list entry is no edit.
-void TestReserveForm::onlyStoredControlsMarkAnEdit()
-{
-    for (const Kind kind : {Kind::Members, Kind::Facilities}) {
-        m_window->setChangedFlag(false);
-        m_window->replaceRegistrationList(kind, {"0201 02 プール", "0301 01 球場"});
-        QVERIFY(m_window->changedFlag());
-    }
-    QCOMPARE(control<QComboBox>("Combo5")->currentIndex(), -1); // the new list: none chosen yet
-    QStringList marking;
-    for (QWidget* edited :
-         m_window->centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        m_window->setChangedFlag(false);
-        if (auto* combo = qobject_cast<QComboBox*>(edited)) {
-            const int before = combo->currentIndex();
-            QTest::keyClick(combo, before + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
-            QVERIFY(combo->currentIndex() != before);
-        } else if (qobject_cast<QLineEdit*>(edited)) {
-            QTest::keyClicks(edited, QStringLiteral("9"));
-        }
-        if (m_window->changedFlag())
-            marking << edited->objectName();
-    }
-    marking.sort();
-    QCOMPARE(marking,
-             (QStringList{"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5", "Text6"}));
-}
-
-// Each during a call, which leaving hangs up before the program ends.
-void TestReserveForm::savingAndLeaving_data()
-{
-    QTest::addColumn<Way>("way");
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<bool>("saveFails");
-    QTest::addColumn<QList<Answer>>("answers");
-    QTest::addColumn<bool>("leaves");
-    const auto row = [](const char* name, Way way, bool changed, bool saveFails,
-                        const QList<Answer>& answers, bool leaves) {
-        QTest::newRow(name) << way << changed << saveFails << answers << leaves;
-    };
-    row("save, yes", Way::SaveMenu, true, false, {Answer::Yes}, false);
-    row("save, no", Way::SaveMenu, true, false, {Answer::No}, false);
-    row("exit unchanged, ok", Way::ExitMenu, false, false, {Answer::Ok}, true);
-    row("exit unchanged, cancel", Way::ExitMenu, false, false, {Answer::Cancel}, false);
-    row("exit, yes", Way::ExitMenu, true, false, {Answer::Yes}, true);
-    row("exit, no", Way::ExitMenu, true, false, {Answer::No}, true);
-    row("close unchanged: no question", Way::CloseBox, false, false, {}, true);
-    row("close, cancel", Way::CloseBox, true, false, {Answer::Cancel}, false);
-    row("close, yes, save fails: stays open", Way::CloseBox, true, true, {Answer::Yes, Answer::Ok},
-        false);
-    row("termination signal: no question, nothing saved", Way::Signal, true, false, {}, true);
-}
-
-void TestReserveForm::savingAndLeaving()
-{
-    QFETCH(Way, way);
-    QFETCH(bool, changed);
-    QFETCH(bool, saveFails);
-    QFETCH(QList<Answer>, answers);
-    QFETCH(bool, leaves);
-    const bool written = answers.value(0, Answer::Cancel) == Answer::Yes && !saveFails;
-    m_f->bringCallUp();
-    m_opener.device()->clearWritten();
-    int ended = 0;
-    QByteArray writtenAtEnd;
-    connect(m_window, &ReserveForm::exitRequested, this, [&] {
-        ++ended;
-        writtenAtEnd = m_opener.device() ? m_opener.device()->written() : "deleted";
-    });
-    ExitSignals exitSignals;
-    connect(&exitSignals, &ExitSignals::exitRequested, m_window,
-            &ReserveForm::leaveWithoutQuestions);
-    const QString path = m_f->settingsPath();
-    if (changed)
-        control<QLineEdit>("Text5")->setText(QStringLiteral("31"));
-    if (saveFails) // a folder where the file should be: the new file cannot take its place
-        QVERIFY(QDir().mkdir(path));
-    for (const Answer answer : answers)
-        m_f->boxes().answerNext(answer);
-    m_window->show();
-    bool closed = false;
-    if (way == Way::CloseBox)
-        closed = m_window->close();
-    else if (way == Way::Signal)
-        ::raise(SIGTERM);
-    else
-        m_window->findChild<QAction*>(way == Way::SaveMenu ? "MenuSave" : "MenuExit")->trigger();
-    if (closed) // closing the last window ends the program by itself; the port closes later
-        writtenAtEnd = m_opener.device()->written();
-    QTRY_COMPARE(ended + int(closed), int(leaves));
-    QCOMPARE(writtenAtEnd, leaves ? QByteArray("ATH0\r") : QByteArray());
-    QCOMPARE(m_f->line().isPortOpen(), !leaves);
-    QCOMPARE(m_f->boxes().shown().size(), answers.size()); // never a second question
-    if (!answers.isEmpty()) {
-        const bool askToLeave = way == Way::ExitMenu && !changed;
-        QCOMPARE(boxes().first(), way == Way::SaveMenu ? "保存確認: " + SaveQuestion
-                                  : askToLeave         ? "終了確認: 終了しますか？"
-                                                       : "終了確認: " + SaveQuestion);
-        QCOMPARE(m_f->boxes().shown().first().buttons, way == Way::SaveMenu ? Buttons::YesNo
-                                                       : askToLeave         ? Buttons::OkCancel
-                                                                            : Buttons::YesNoCancel);
-    }
-    const QString failure = "保存できません: 設定を保存できませんでした。\r\n";
-    if (saveFails) // the reason follows
-        QVERIFY(boxes().last().startsWith(failure) && boxes().last().size() > failure.size());
-    QCOMPARE(QFileInfo(path).isFile(), written);
-    if (written)
-        QCOMPARE(SettingsFile::load(path).date, QStringLiteral("31"));
-    QCOMPARE(m_window->changedFlag(), changed && !written);
-}
 
 QTEST_MAIN(TestReserveForm)
 #include "tst_reserveform.moc"

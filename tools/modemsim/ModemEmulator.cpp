@@ -8,6 +8,9 @@ namespace {
 // this one refuses lines over 255.
 constexpr int MaxLineLength = 255;
 constexpr std::string_view DialCharacters = "0123456789*#ABCD,-W@!";
+const QByteArrayList Identification = {"Tarvik modem simulator", "Version 1.0"};
+const QByteArray VoiceClasses = "0,1,1.0,8";
+const QByteArray DataClasses = "0,1,1.0";
 
 void sendAfter(ModemEmulator::Output& out, int pauseMs, const QByteArray& bytes)
 {
@@ -93,6 +96,8 @@ QByteArray ModemEmulator::runCommands(const QByteArray& commands, Output& out)
         const char command = commands[pos++];
         if (command == 'D')
             return runDial(commands.mid(pos), out);
+        if (command == 'I' || command == '+')
+            return runQuery(commands.mid(pos - 1), out);
         const int value = parameter(commands, pos);
         if (command == 'E' && value <= 1) {
             m_echo = value == 1;
@@ -143,6 +148,24 @@ QByteArray ModemEmulator::runDial(const QByteArray& dialString, Output& out)
     return m_options.dialAnswer.isEmpty() ? QByteArrayLiteral("OK") : m_options.dialAnswer;
 }
 
+// The queries a modem check sends: "I" (identification) and "+FCLASS=?" (service classes).
+QByteArray ModemEmulator::runQuery(const QByteArray& query, Output& out)
+{
+    const bool identification = query == "I" || query == "I0";
+    if (!identification && query != "+FCLASS=?")
+        return {};
+    if (m_options.noQueries)
+        return QByteArrayLiteral("ERROR");
+    if (identification) {
+        m_information = Identification;
+        out.transcript << QStringLiteral("identified");
+    } else {
+        m_information = {m_options.noVoice ? DataClasses : VoiceClasses};
+        out.transcript << QStringLiteral("classes %1").arg(QString::fromLatin1(m_information[0]));
+    }
+    return QByteArrayLiteral("OK");
+}
+
 void ModemEmulator::setHook(Hook hook, Output& out)
 {
     if (hook == Hook::On && m_hook != Hook::On)
@@ -154,16 +177,21 @@ void ModemEmulator::setHook(Hook hook, Output& out)
     m_hook = hook;
 }
 
-void ModemEmulator::answer(const QByteArray& resultCode, Output& out) const
+void ModemEmulator::answer(const QByteArray& resultCode, Output& out)
 {
+    // Information text comes first, each line framed by CR LF as V.250 frames it.
+    QByteArray start = "\r\n";
+    for (const QByteArray& line : std::as_const(m_information))
+        start += line + "\r\n\r\n";
+    m_information.clear();
     if (m_options.silent)
         return;
     const QByteArray text = resultCode == "OK" ? okText() : resultCode;
     if (m_options.splitOk && resultCode == "OK") {
-        sendAfter(out, m_options.answerDelayMs, "\r\n" + text.left(1));
+        sendAfter(out, m_options.answerDelayMs, start + text.left(1));
         sendAfter(out, SplitPauseMs, text.mid(1) + "\r\n");
     } else {
-        sendAfter(out, m_options.answerDelayMs, "\r\n" + text + "\r\n");
+        sendAfter(out, m_options.answerDelayMs, start + text + "\r\n");
     }
 }
 

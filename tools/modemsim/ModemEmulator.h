@@ -17,6 +17,8 @@ public:
         int answerDelayMs = 0;    // pause before every result code
         int hangupAfter = 0;      // the line vanishes after this many commands; 0: never
         bool garbage = false;     // random bytes stream after the first command
+        bool noVoice = false;     // AT+FCLASS=? lists no voice class 8
+        bool noQueries = false;   // ERROR to ATI and AT+FCLASS=?, like a plain data modem
     };
 
     struct Chunk {
@@ -44,12 +46,14 @@ private:
     void runLine(const QByteArray& line, Output& out);
     QByteArray runCommands(const QByteArray& commands, Output& out);
     QByteArray runDial(const QByteArray& dialString, Output& out);
+    QByteArray runQuery(const QByteArray& query, Output& out);
     void setHook(Hook hook, Output& out);
-    void answer(const QByteArray& resultCode, Output& out) const;
+    void answer(const QByteArray& resultCode, Output& out);
     QByteArray okText() const;
 
     Options m_options;
     QByteArray m_line;
+    QByteArrayList m_information; // lines the running command answers before its result
     bool m_echo = true;
     bool m_closed = false;
     Hook m_hook = Hook::On;

@@ -23,7 +23,8 @@ struct Arguments {
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("Answers AT commands like a V.250 voice modem on a pseudo-terminal.\n"
+        QStringLiteral("Answers AT commands like a V.250 voice modem on a pseudo-terminal:\n"
+                       "ATE, ATH, ATZ, ATD (tones with ';'), ATI and AT+FCLASS=?.\n"
                        "Prints \"device: /dev/pts/N\", then one transcript line per event."));
     parser.addHelpOption();
     parser.addOptions({
@@ -43,6 +44,10 @@ void addOptions(QCommandLineParser& parser)
          QStringLiteral("Close the device after <n> commands, like an unplugged modem."),
          QStringLiteral("n")},
         {QStringLiteral("garbage"), QStringLiteral("Stream random bytes after the first command.")},
+        {QStringLiteral("no-voice"),
+         QStringLiteral("List no voice class 8 in answer to AT+FCLASS=?, like a data modem.")},
+        {QStringLiteral("refuse-queries"),
+         QStringLiteral("Answer ERROR to ATI and AT+FCLASS=?, like a modem that knows neither.")},
     });
 }
 
@@ -80,6 +85,8 @@ std::optional<Arguments> parseArguments(QCommandLineParser& parser)
     options.answerDelayMs = *delay;
     options.hangupAfter = *hangupAfter;
     options.garbage = parser.isSet(QStringLiteral("garbage"));
+    options.noVoice = parser.isSet(QStringLiteral("no-voice"));
+    options.noQueries = parser.isSet(QStringLiteral("refuse-queries"));
     return arguments;
 }
 

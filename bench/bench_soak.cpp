@@ -1,0 +1,108 @@
+// Places the whole typical call 50 times in a row, through the real window and serial port,
+// against the modem simulator, and prints the open file descriptors and the resident memory
+// after every 10 calls: both must stay flat. Run by bench/reliability.
+
+#include "LineControl.h"
+#include "MessageBoxes.h"
+#include "ModemCheck.h"
+#include "ReserveForm.h"
+#include "SerialPortOpener.h"
+#include "SystemSerialDevices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int Calls = 50;
+constexpr int ReportEvery = 10;
+const char* const TypicalCall[] = {
+    "Command1",   "Command2",   "Command3",     "Command4_0", "Command6",   "Command7",
+    "Command9_0", "Command4_1", "Command12",    "Command13",  "Command9_1", "Command4_2",
+    "Command4_3", "Command7",   "Command11_10", "Command5_3", "Command10"};
+
+// A box during the soak is a fault: it is printed and counted, and answered at once.
+class CountingBoxes : public MessageBoxes {
+public:
+    Answer show(QWidget*, const QString& title, const QString& text, Buttons) override
+    {
+        std::fprintf(stderr, "box: %s: %s\n", qPrintable(title), qPrintable(text));
+        ++shown;
+        return Answer::Ok;
+    }
+    int shown = 0;
+};
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot).size());
+}
+
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// The simulator's device path from its first line, "device: /dev/pts/N".
+QString startSimulator(QProcess& simulator)
+{
+    simulator.start(qEnvironmentVariable("TARVIK_MODEMSIM"), {});
+    if (!simulator.waitForReadyRead(5000))
+        return {};
+    const QByteArray line = simulator.readLine().trimmed();
+    return line.startsWith("device: ") ? QString::fromLocal8Bit(line.mid(8)) : QString();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QProcess simulator;
+    simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QString device = startSimulator(simulator);
+    QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("Tarvik.ini"));
+    if (device.isEmpty() ||
+        !QFile::copy(qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini",
+                     settings)) {
+        std::fputs("cannot start: set TARVIK_MODEMSIM and TARVIK_SOURCE_DIR\n", stderr);
+        return 1;
+    }
+    qputenv("TARVIK_COM1", device.toLocal8Bit());
+
+    SerialPortOpener opener;
+    LineControl line(opener, LineControl::Timing{2000, 10, 10, 500});
+    ModemCheck check(opener);
+    SystemSerialDevices serialDevices;
+    CountingBoxes boxes;
+    ReserveForm window(line, check, serialDevices, boxes, [&] { return settings; });
+    int hangUps = 0; // the simulator's transcript says "hung up" at the end of each call
+    std::printf("| calls | open file descriptors | resident memory |\n|---|---|---|\n");
+    for (int call = 1; call <= Calls; ++call) {
+        for (const char* step : TypicalCall)
+            window.findChild<QPushButton*>(QLatin1String(step))->click();
+        simulator.waitForReadyRead(1000);
+        hangUps += int(simulator.readAllStandardOutput().count("hung up"));
+        if (call % ReportEvery == 0)
+            std::printf("| %d | %d | %ld kB |\n", call, openDescriptors(), residentKilobytes());
+    }
+    simulator.terminate();
+    simulator.waitForFinished();
+    std::printf("\nCalls the modem heard end: %d of %d; boxes shown (each a fault): %d\n", hangUps,
+                Calls, boxes.shown);
+    return hangUps == Calls && boxes.shown == 0 ? 0 : 1;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+// The reservation service's procedure, as the main window's flow chart draws it: the step
+// the service asks for once a step has been sent. Nothing here enforces an order; the window
+// only uses it to offer the step that comes next.
+class CallProcedure {
+public:
+    // In the order of a call; each "No" right after the "Yes" of its confirmation point.
+    enum class Step {
+        Hook,
+        Dial,
+        Service,
+        FirstYes,
+        FirstNo,
+        Member,
+        Facility,
+        Conditions,
+        SecondYes,
+        SecondNo,
+        Date,
+        TimeSlot,
+        Purpose,
+        ThirdYes,
+        ThirdNo,
+        NextReservation,
+        OtherService,
+        HookOff,
+    };
+    static constexpr std::size_t StepCount = std::size_t(Step::HookOff) + 1;
+
+    static Step next(Step finished);
+    // Where the service asks yes or no, the "No" that goes with the given "Yes"; 次予約 and
+    // 他ｻｰﾋﾞｽ are such a pair too. None for every other step.
+    static std::optional<Step> noAnswerFor(Step yes);
+};

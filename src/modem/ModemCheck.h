@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CommandChannel.h"
+#include "PortOpener.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Asks the modem behind a port whether it answers, without ever taking the line off-hook: opens
+// the port as Hook does, sends "AT", then asks for the modem's identification ("ATI") and its
+// service classes ("AT+FCLASS=?"), and closes the port again. The waits run local event loops,
+// so the window keeps working meanwhile; abort() ends a running check at once. No box is shown
+// here: the window puts the result into words.
+class ModemCheck : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int ReplyTimeoutMs = 2000;
+
+    enum class Outcome {
+        Answered,      // "OK" to "AT"; the queries' answers follow
+        NoAnswer,      // no "OK" to "AT" in time
+        PortNotOpened, // the opener's reason says why
+        DeviceLost,    // the device went away or refused a write during the check
+    };
+
+    struct Query {
+        enum class Status { Answered, NotSupported, NoAnswer };
+        Status status = Status::NoAnswer;
+        QStringList lines; // what the modem answered, see CommandChannel::Answer
+    };
+
+    struct Result {
+        Outcome outcome = Outcome::NoAnswer;
+        QString deviceName;
+        QString reason;       // PortNotOpened: Japanese; DeviceLost: the system's wording
+        QStringList received; // NoAnswer: printable lines that came instead of "OK"
+        Query identification; // "ATI"
+        Query classes;        // "AT+FCLASS=?"
+
+        // Voice (class 8) is among the classes the modem listed.
+        bool offersVoice() const;
+    };
+
+    explicit ModemCheck(PortOpener& opener, int replyTimeoutMs = ReplyTimeoutMs,
+                        QObject* parent = nullptr);
+    ~ModemCheck() override;
+
+    bool isRunning() const { return m_channel != nullptr; }
+    // The same port choice as LineControl::hook(). Nothing while another check runs, or when
+    // this one was aborted or this object destroyed meanwhile; the port is closed on return.
+    std::optional<Result> run(int comIndex, const QString& storedDevice);
+    void abort();
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+
+private:
+    void setChannel(CommandChannel* channel);
+
+    PortOpener& m_opener;
+    int m_replyTimeoutMs;
+    QPointer<CommandChannel> m_channel; // while a check runs
+};
