@@ -2,7 +2,6 @@
 
 #include "ReplyScanner.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIODevice>
 #include <QTimer>
@@ -22,6 +21,12 @@ QByteArray withoutLineEnd(QByteArray line)
     return line;
 }
 
+qint64 steadyNanoseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void trace(const QString& text)
 {
     using namespace std::chrono;
@@ -33,7 +38,12 @@ void trace(const QString& text)
 } // namespace
 
 CommandChannel::CommandChannel(QIODevice* device, QObject* parent)
-    : QObject(parent), m_device(device)
+    : CommandChannel(device, steadyNanoseconds, parent)
+{
+}
+
+CommandChannel::CommandChannel(QIODevice* device, Clock clock, QObject* parent)
+    : QObject(parent), m_device(device), m_clock(std::move(clock))
 {
     connect(device, &QIODevice::aboutToClose, this, &CommandChannel::onAboutToClose);
 }
@@ -116,8 +126,7 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, D
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 startNs = m_clock();
 
     Outcome outcome = Outcome::TimedOut;
     bool finished = false;
@@ -133,7 +142,7 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, D
     };
     // A timer may fire a little early; a wait must never end before its length.
     connect(&timer, &QTimer::timeout, &loop, [&] {
-        const qint64 remainingNs = ms * NsPerMs - clock.nsecsElapsed();
+        const qint64 remainingNs = ms * NsPerMs - (m_clock() - startNs);
         if (remainingNs > 0)
             timer.start(int((remainingNs + NsPerMs - 1) / NsPerMs));
         else

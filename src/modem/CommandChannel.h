@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QIODevice;
 class ReplyScanner;
 
@@ -39,8 +41,13 @@ public:
         QStringList information; // see ReplyScanner::informationLines()
     };
 
-    // The device must be open. The channel does not own it.
+    // Nanoseconds on a monotonic clock; only the difference between two readings counts.
+    using Clock = std::function<qint64()>;
+
+    // The device must be open. The channel does not own it. The waits read the steady clock.
     explicit CommandChannel(QIODevice* device, QObject* parent = nullptr);
+    // The waits read clock instead, to decide whether a timer that fired ended the wait.
+    CommandChannel(QIODevice* device, Clock clock, QObject* parent = nullptr);
 
     bool isOpen() const;
     // True while at least one wait of this channel runs (nested waits count once each).
@@ -86,6 +93,7 @@ private:
     void reportFailure(const QString& reason);
 
     QPointer<QIODevice> m_device;
+    Clock m_clock;
     int m_runningWaits = 0;
     bool m_closingOnPurpose = false;
     bool m_failureReported = false;

@@ -2,14 +2,14 @@
 
 #include <QTest>
 
+using Chunks = QList<QByteArray>;
+
 class TestReplyScanner : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void recognisesReplies_data();
     void recognisesReplies();
 };
-
-using Chunks = QList<QByteArray>;
 
 void TestReplyScanner::recognisesReplies_data()
 {
@@ -24,21 +24,15 @@ void TestReplyScanner::recognisesReplies_data()
     QTest::newRow("look-alike OKAY") << Chunks{"\r\nOKAY\r\n"} << false << none;
     QTest::newRow("OK without line end") << Chunks{"\r\nOK"} << false << none;
     QTest::newRow("numeric OK") << Chunks{"0\r"} << false << none;
-    QTest::newRow("NO DIALTONE") << Chunks{"\r\nNO DIALTONE\r\n"} << false << "NO DIALTONE";
     QTest::newRow("numeric 3") << Chunks{"3\r"} << false << "NO CARRIER";
-    QTest::newRow("CONNECT with speed")
-        << Chunks{"\r\nCONNECT 9600\r\n"} << false << "CONNECT 9600";
-    QTest::newRow("result split across reads")
-        << Chunks{"\r\nNO DIAL", "TONE\r\n"} << false << "NO DIALTONE";
-    QTest::newRow("result without line end yet") << Chunks{"\r\nBUSY"} << false << none;
+    QTest::newRow("CONNECT with speed") << Chunks{"CONNECT 9600\r\n"} << false << "CONNECT 9600";
+    QTest::newRow("the last result, split across reads")
+        << Chunks{"BUSY\r\nNO DIAL", "TONE\r\n"} << false << "NO DIALTONE";
     QTest::newRow("result inside a longer line") << Chunks{"xNO DIALTONE\r\n"} << false << none;
-    QTest::newRow("result code then OK") << Chunks{"\r\nERROR\r\n\r\nOK\r\n"} << true << "ERROR";
-    QTest::newRow("the last result counts")
-        << Chunks{"BUSY\r\nNO CARRIER\r\n"} << false << "NO CARRIER";
+    QTest::newRow("result code, then OK") << Chunks{"ERROR\r\n\r\nOK\r\n"} << true << "ERROR";
     QTest::newRow("overlong CONNECT line")
         << Chunks{"CONNECT " + QByteArray(ReplyScanner::MaxLineLength, '9') + "\r\n"} << false
         << none;
-    QTest::newRow("OK stays seen") << Chunks{"\r\nOK\r\n", "\r\nRING\r\n"} << true << none;
     // 12 MB of noise without a line end, then OK: memory stays bounded, OK is still found.
     const QByteArray noise = QByteArray("\x01\x7fNO\xffGARBAGE", 12).repeated(4096);
     QTest::newRow("OK after endless garbage")
@@ -52,8 +46,7 @@ void TestReplyScanner::recognisesReplies()
     ReplyScanner scanner;
     for (const QByteArray& chunk : chunks) {
         scanner.feed(chunk);
-        QVERIFY2(scanner.retainedBytes() <= ReplyScanner::MaxLineLength + 3,
-                 qPrintable(QString::number(scanner.retainedBytes())));
+        QCOMPARE_LE(scanner.retainedBytes(), ReplyScanner::MaxLineLength + 3);
     }
 
     QTEST(scanner.sawOk(), "sawOk");
