@@ -2,8 +2,6 @@
 #include "FakeModemDevice.h"
 
 #include <QElapsedTimer>
-#include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -15,12 +13,9 @@ namespace {
 // Parallel test runs may delay a wait's end; they must never make it end early.
 constexpr int LateBoundMs = 300;
 constexpr int ShortMs = 150;
-const QString Reason = QStringLiteral("Input/output error");
 
 using Outcome = CommandChannel::Outcome;
 using Chunks = QList<QByteArray>;
-
-enum class Ending { Unplugged, WriteRefused, Closed };
 
 // Feeds one chunk every 10 ms, the first 10 ms from now.
 void feedLater(FakeModemDevice& device, const Chunks& chunks)
@@ -37,9 +32,8 @@ class TestCommandChannel : public QObject {
 private Q_SLOTS:
     void waitEndsOnOkOrAfterItsLength_data();
     void waitEndsOnOkOrAfterItsLength();
-    void deviceFailureIsReportedOnce_data();
-    void deviceFailureIsReportedOnce();
-    void traceLogsCommandsOnlyWhenSwitchedOn();
+    void closingOnPurposeIsNotReported();
+    void traceIsOffByDefault();
 };
 
 void TestCommandChannel::waitEndsOnOkOrAfterItsLength_data()
@@ -89,48 +83,26 @@ void TestCommandChannel::waitEndsOnOkOrAfterItsLength()
     QTEST(reply.modemAnswer, "modemAnswer");
 }
 
-void TestCommandChannel::deviceFailureIsReportedOnce_data()
+// An unplugged device or a refused write is reported once, as the line control's tests show;
+// closing the device on purpose is no failure.
+void TestCommandChannel::closingOnPurposeIsNotReported()
 {
-    QTest::addColumn<Ending>("ending");
-    QTest::newRow("unplugged during a wait") << Ending::Unplugged;
-    QTest::newRow("write refused") << Ending::WriteRefused;
-    QTest::newRow("closed on purpose: not reported") << Ending::Closed;
-}
-
-void TestCommandChannel::deviceFailureIsReportedOnce()
-{
-    QFETCH(Ending, ending);
     FakeModemDevice device;
     CommandChannel channel(&device);
     QSignalSpy failed(&channel, &CommandChannel::deviceFailed);
-    if (ending == Ending::Unplugged) {
-        QTimer::singleShot(20, &device, [&] { device.vanish(Reason); });
-        QCOMPARE(channel.waitOk(5000).outcome, Outcome::DeviceFailed);
-    } else if (ending == Ending::WriteRefused) {
-        device.failWrites(Reason);
-    } else {
-        channel.close();
-    }
 
+    channel.close();
+
+    QVERIFY(!device.isOpen());
     QVERIFY(!channel.writeCommandLine("ATH0\r"));
     QCOMPARE(channel.waitMilliseconds(100), Outcome::DeviceFailed);
-    QVERIFY(!device.isOpen());
-    QVERIFY(device.writes().isEmpty());
     QTest::qWait(20);
-    QCOMPARE(failed, QList<QList<QVariant>>(ending == Ending::Closed ? 0 : 1, {Reason}));
+    QVERIFY(failed.isEmpty());
 }
 
-void TestCommandChannel::traceLogsCommandsOnlyWhenSwitchedOn()
+void TestCommandChannel::traceIsOffByDefault()
 {
-    FakeModemDevice device;
-    CommandChannel channel(&device);
-    QVERIFY(!lcModem().isDebugEnabled()); // tone strings hold PINs: silent by default
-
-    QLoggingCategory::setFilterRules(QStringLiteral("tarvik.modem.debug=true"));
-    QTest::ignoreMessage(QtDebugMsg,
-                         QRegularExpression(QStringLiteral("^\\[\\d+\\.\\d{3}\\] ATH1$")));
-    channel.writeCommandLine("ATH1\r");
-    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(!lcModem().isDebugEnabled()); // tone strings hold PINs
 }
 
 QTEST_GUILESS_MAIN(TestCommandChannel)

@@ -19,20 +19,15 @@ constexpr int DelayMs = 300;
 constexpr int LateBoundMs = 300;
 const QByteArray OkReply = "\r\nOK\r\n";
 
-// Everything one receive() makes the modem do, in order: the bytes, "<N ms>" where it pauses,
-// "<garbage>" where the random stream starts, then "{line}" for each transcript line.
+// The bytes one receive() makes the modem send, "<N ms>" where it pauses, and "<garbage>" where
+// the random stream starts; the transcript is met by the tests that run the simulator.
 QByteArray described(const ModemEmulator::Output& output)
 {
     QByteArray out;
-    for (const ModemEmulator::Chunk& chunk : output.chunks) {
-        if (chunk.pauseBeforeMs > 0)
-            out += '<' + QByteArray::number(chunk.pauseBeforeMs) + " ms>";
-        out += chunk.bytes;
-    }
-    out += output.startGarbage ? "<garbage>" : "";
-    for (const QString& line : output.transcript)
-        out += '{' + line.toLatin1() + '}';
-    return out;
+    for (const ModemEmulator::Chunk& chunk : output.chunks)
+        out += (chunk.pauseBeforeMs ? '<' + QByteArray::number(chunk.pauseBeforeMs) + " ms>" : "") +
+               chunk.bytes;
+    return out + (output.startGarbage ? "<garbage>" : "");
 }
 
 // Opens the device as the program does for each call, sends one command and returns what came
@@ -74,12 +69,10 @@ void tst_ModemSimulator::interpreterFaultOptions_data()
     // Only the fault options no test of the program meets through the simulator; silence,
     // NO DIALTONE, a vanishing line and the answer delay are met there.
     row("lower-case ok", {"AT\r"}, "AT\r\r\nok\r\n", [](Options& o) { o.lowercaseOk = true; });
-    row("split OK only", {"ATX\r", "AT\r"},
-        "ATX\r\r\nERROR\r\n{error: unknown command ATX}AT\r\r\nO<50 ms>K\r\n",
+    row("split OK only", {"ATX\r", "AT\r"}, "ATX\r\r\nERROR\r\nAT\r\r\nO<50 ms>K\r\n",
         [](Options& o) { o.splitOk = true; });
-    row("garbage starts once, after the first command; no AT: ignored", {"hello\r", "AT\r", "AT\r"},
-        "hello\r{ignored hello}AT\r" + OkReply + "<garbage>{garbage starts}AT\r" + OkReply,
-        [](Options& o) { o.garbage = true; });
+    row("garbage starts once, after the first command", {"hello\r", "AT\r", "AT\r"},
+        "hello\rAT\r" + OkReply + "<garbage>AT\r" + OkReply, [](Options& o) { o.garbage = true; });
 }
 
 void tst_ModemSimulator::interpreterFaultOptions()
