@@ -28,7 +28,7 @@ bool ModemSimulator::start(const QStringList& flags)
         qWarning("ModemSimulator: TARVIK_MODEMSIM is not set");
         return false;
     }
-    // A restarted simulator starts afresh: no transcript or bytes of the previous run.
+    // A restarted simulator starts afresh: no lines or bytes of the previous run.
     m_lines.clear();
     m_partialLine.clear();
     const QString record = m_dir.filePath(QStringLiteral("received"));
@@ -60,20 +60,6 @@ QByteArray ModemSimulator::received() const
 {
     QFile record(m_dir.filePath(QStringLiteral("received")));
     return record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray();
-}
-
-QStringList ModemSimulator::transcript()
-{
-    // The simulator flushes each line before it answers, but the pipe is read only when the
-    // event loop runs; a zero-length wait collects what is already there.
-    if (isRunning())
-        m_process.waitForReadyRead(0);
-    return m_lines;
-}
-
-bool ModemSimulator::waitForTranscriptLine(const QString& line, int timeoutMs)
-{
-    return waitUntil([this, &line] { return m_lines.contains(line); }, timeoutMs);
 }
 
 void ModemSimulator::readLines()

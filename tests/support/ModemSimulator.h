@@ -10,7 +10,7 @@
 #include <functional>
 
 // Runs tarvik-modemsim (path from TARVIK_MODEMSIM) for one test: a modem on a pseudo-terminal
-// whose transcript and received bytes the test can read. Stops the simulator when destroyed.
+// whose received bytes the test can read. Stops the simulator when destroyed.
 // It sets no environment: the test decides whether to point TARVIK_COM1 at devicePath().
 class ModemSimulator : public QObject {
     Q_OBJECT
@@ -29,9 +29,6 @@ public:
     // Every byte the simulator received so far; it is recorded before the transcript line of
     // the same command, so wait for that line first.
     QByteArray received() const;
-    // Transcript lines so far, without the device line.
-    QStringList transcript();
-    bool waitForTranscriptLine(const QString& line, int timeoutMs);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
 private:
