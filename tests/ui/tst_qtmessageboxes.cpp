@@ -27,7 +27,6 @@ private Q_SLOTS:
         const QStringList ok{"Ok"}, okCancel{"Cancel", "Ok"}, yesNo{"No", "Yes"},
             yesNoCancel{"Cancel", "No", "Yes"};
         QTest::newRow("ok, return") << Buttons::Ok << int(Qt::Key_Return) << ok << Answer::Ok;
-        QTest::newRow("ok, escape") << Buttons::Ok << int(Qt::Key_Escape) << ok << Answer::Ok;
         QTest::newRow("ok/cancel, return")
             << Buttons::OkCancel << int(Qt::Key_Return) << okCancel << Answer::Ok;
         QTest::newRow("ok/cancel, escape")

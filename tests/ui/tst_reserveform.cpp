@@ -1,3 +1,4 @@
+#include "CallStatus.h"
 #include "ExitSignals.h"
 #include "FakePortOpener.h"
 #include "Parameter.h"
@@ -6,15 +7,19 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <memory>
+#include <utility>
 
 using Answer = MessageBoxes::Answer;
 using Buttons = MessageBoxes::Buttons;
@@ -32,6 +37,14 @@ const QString ToneKeysOnly =
 // The ways the settings are saved or the program is left.
 enum class Way { SaveMenu, ExitMenu, CloseBox, Signal };
 
+constexpr int NoOverride = -1;
+
+int overrideShape()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor ? int(cursor->shape()) : NoOverride;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Answer>)
@@ -48,53 +61,18 @@ private Q_SLOTS:
         m_opener = FakePortOpener();
         m_opener.setAutoReply(FakeModemDevice::okReply());
         m_f = std::make_unique<WindowFixture>(m_opener);
+        m_texts.clear();
+        m_cursorsInWaits.clear();
+        m_cursorsAtBoxes.clear();
     }
 
     void cleanup()
     {
         QCOMPARE(m_f->boxes().pendingAnswers(), 0);
         m_f.reset();
-    }
-
-    void startsWithDefaultsAndWritesNothing()
-    {
-        QStringList shown; // port, dialling mode, service, the two registration lists
-        for (const char* combo : {"Combo1", "Combo4", "Combo2", "Combo3", "Combo5"})
-            shown << control<QComboBox>(combo)->currentText();
-        QCOMPARE(shown, (QStringList{"COM1", "Puls", "002 抽選申込み", "", ""}));
-        QCOMPARE(control<QComboBox>("Combo1")->count(), 4);
-        QCOMPARE(control<QComboBox>("Combo1")->itemText(3), QStringLiteral("COM4"));
-        QVERIFY(!m_f->window().changedFlag());
-        QVERIFY(QDir(m_f->folder()).isEmpty());
-    }
-
-    // Tab goes through the flow chart row by row, left to right, then starts again at the top of
-    // the keypad (laid out as on a telephone) and goes on down the right part. Every control it
-    // reaches has a name to be read out.
-    void tabOrderRunsDownTheChartThenTheKeypad()
-    {
-        const QWidget* panel = m_f->window().centralWidget();
-        const auto place = [](const QWidget* widget) {
-            return std::pair(widget->y(), widget->x());
-        };
-        QWidget* const start = control<QWidget>("Command1");
-        const QWidget* previous = nullptr;
-        QStringList restarts;
-        QString keys;
-        for (QWidget* widget = start; widget != start || !previous;
-             widget = widget->nextInFocusChain()) {
-            if (widget->parentWidget() != panel || !(widget->focusPolicy() & Qt::TabFocus))
-                continue;
-            QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
-            if (previous && place(widget) < place(previous))
-                restarts << previous->objectName() + QStringLiteral(" > ") + widget->objectName();
-            if (widget->objectName().startsWith(QStringLiteral("Command11_")))
-                keys += qobject_cast<QPushButton*>(widget)->text();
-            previous = widget;
-        }
-        QCOMPARE(restarts, QStringList{"Command10 > Command11_1"});
-        QCOMPARE(previous->objectName(), QStringLiteral("Calendar1"));
-        QCOMPARE(keys, QStringLiteral("123456789*0#"));
+        QCOMPARE(overrideShape(), NoOverride);
+        QCOMPARE(m_cursorsInWaits, QList<int>(m_cursorsInWaits.size(), int(Qt::BusyCursor)));
+        QCOMPARE(m_cursorsAtBoxes, QList<int>(m_cursorsAtBoxes.size(), NoOverride));
     }
 
     void enabledStatesThroughACall()
@@ -160,7 +138,6 @@ private Q_SLOTS:
         row("date", {{"Text5", "15"}}, {"Command12"}, "ATDT15;\r\n");
         row("date, full-width digits refused", {{"Text5", "１５"}}, {"Command12"}, "",
             {DigitsOnly});
-        row("date, empty is sent empty", {}, {"Command12"}, "ATDT;\r\n");
         row("time slot: its first two characters", {{"Text6", "0215"}}, {"Command13"},
             "ATDT02;\r\n");
         row("time slot: only those are checked", {{"Text6", "02x"}}, {"Command13"}, "ATDT02;\r\n");
@@ -269,6 +246,7 @@ private Q_SLOTS:
     // bytes: a value shown in the wrong field, or one not read back, changes the file.
     void storedValuesGoThroughTheControlsUnchanged()
     {
+        QVERIFY(QDir(m_f->folder()).isEmpty()); // starting wrote nothing
         Settings stored;
         stored.portIndex = 2;
         stored.dialModeIndex = 1;
@@ -287,6 +265,7 @@ private Q_SLOTS:
         file.close();
 
         m_f->restart();
+        QVERIFY(!m_f->window().changedFlag()); // although loading filled the controls
         QStringList shown;
         for (const char* name : {"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5",
                                  "Text6", "Combo3", "Combo5"}) {
@@ -440,6 +419,33 @@ private Q_SLOTS:
         QCOMPARE(window.changedFlag(), changed && !saved);
     }
 
+    // The registration number and the PIN must never be readable over the user's shoulder: the
+    // texts name the step, whatever it sends and however it ends.
+    void namesStepsButNeverTheirDigits()
+    {
+        watchStatus({300, 60, 60, 200});
+        m_f->window().replaceRegistrationList(RegistrationLists::Kind::Members,
+                                              {QStringLiteral("山田 98765432 0987")});
+        m_f->control<QComboBox>("Combo3")->setCurrentIndex(0);
+        m_f->bringCallUp();
+        m_f->click("Command6");
+        m_opener.device()->setAutoReply("\r\nERROR\r\n"); // the modem refuses: boxes follow
+        m_f->boxes().answerNext(MessageBoxes::Answer::Ok, 2);
+        QTimer::singleShot(150, this, [this] { m_f->click("Command11_1"); }); // refused meanwhile
+        m_f->click("Command6");
+        m_opener.device()->vanish(QStringLiteral("Input/output error"));
+        m_f->boxes().answerNext(MessageBoxes::Answer::Ok);
+        QTRY_COMPARE(m_f->line().state(), LineControl::State::Idle);
+
+        for (const QString& text : std::as_const(m_texts)) {
+            for (const char* digits : {"9876", "5432", "0987"})
+                QVERIFY2(!text.contains(QLatin1String(digits)), qPrintable(text));
+        }
+        for (const char* phrase : {"登録番号を送信しました（OK）", "暗証番号の送信まで待機 1秒…",
+                                   "暗証番号を送信しました（モデムの応答: ERROR）", "待機中"})
+            QVERIFY2(m_texts.contains(QString::fromUtf8(phrase)), phrase);
+    }
+
 private:
     void click(const QString& objectName) { m_f->click(objectName); }
     template <typename T> T* control(const QString& objectName) const
@@ -486,8 +492,26 @@ private:
         return states + (control<QPushButton>(lineButtons.last())->isEnabled() ? '1' : '0');
     }
 
+    void watchStatus(const LineControl::Timing& timing)
+    {
+        m_f = std::make_unique<WindowFixture>(m_opener, QString(), timing);
+        auto* status = m_f->window().findChild<CallStatus*>();
+        for (const auto shown : {&CallStatus::activityShown, &CallStatus::lineStateShown})
+            connect(status, shown, this, [this](const QString& text) { m_texts << text; });
+        LineControl& line = m_f->line();
+        connect(&line, &LineControl::waitStarted, this,
+                [this] { m_cursorsInWaits << overrideShape(); });
+        // The user must be able to answer a box: no busy cursor over it.
+        const auto atBox = [this] { m_cursorsAtBoxes << overrideShape(); };
+        connect(&line, &LineControl::replyTimedOut, this, atBox, Qt::DirectConnection);
+        connect(&line, &LineControl::deviceFailed, this, atBox, Qt::DirectConnection);
+    }
+
     FakePortOpener m_opener;
     std::unique_ptr<WindowFixture> m_f;
+    QStringList m_texts; // what the status bar showed
+    QList<int> m_cursorsInWaits;
+    QList<int> m_cursorsAtBoxes;
 };
 
 QTEST_MAIN(TestReserveForm)
