@@ -57,8 +57,7 @@ private Q_SLOTS:
             QSKIP("root opens any device; permission denied can only be met as another user");
 
         ModemSimulator simulator;
-        QVERIFY(simulator.start(simulatorFlags));
-        qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
+        QVERIFY(simulator.startAsCom1(simulatorFlags));
         if (port == "locked")
             QVERIFY(QFile::setPermissions(simulator.devicePath(), QFileDevice::Permissions()));
         SerialPortOpener opener;

@@ -114,8 +114,7 @@ private Q_SLOTS:
     void noCheckWhileACallHoldsThePort()
     {
         ModemSimulator simulator;
-        QVERIFY(simulator.start());
-        qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
+        QVERIFY(simulator.startAsCom1());
         SerialPortOpener opener;
         WindowFixture f(opener);
         f.bringCallUp();

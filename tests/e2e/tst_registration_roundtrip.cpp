@@ -19,8 +19,7 @@ private Q_SLOTS:
     void storedEntriesAreLoadedAndSentAfterRestart()
     {
         ModemSimulator modem;
-        QVERIFY(modem.start());
-        qputenv("TARVIK_COM1", modem.devicePath().toLocal8Bit());
+        QVERIFY(modem.startAsCom1());
         SerialPortOpener opener;
         WindowFixture f(opener);
         const QStringList members{"山田 太郎 12345678 1234", "表ソ能 ﾔﾏﾀﾞ～－ 87654321 0987"};

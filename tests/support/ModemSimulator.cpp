@@ -44,6 +44,14 @@ bool ModemSimulator::start(const QStringList& flags)
     return started;
 }
 
+bool ModemSimulator::startAsCom1(const QStringList& flags)
+{
+    if (!start(flags))
+        return false;
+    qputenv("TARVIK_COM1", m_devicePath.toLocal8Bit());
+    return true;
+}
+
 int ModemSimulator::stop()
 {
     if (isRunning()) {

@@ -11,7 +11,7 @@
 
 // Runs tarvik-modemsim (path from TARVIK_MODEMSIM) for one test: a modem on a pseudo-terminal
 // whose received bytes the test can read. Stops the simulator when destroyed.
-// It sets no environment: the test decides whether to point TARVIK_COM1 at devicePath().
+// Only startAsCom1() touches the environment.
 class ModemSimulator : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +22,8 @@ public:
 
     // Starts with the given fault flags and waits for the device line.
     bool start(const QStringList& flags = {});
+    // start(), then points TARVIK_COM1 at the simulator, as the demo does.
+    bool startAsCom1(const QStringList& flags = {});
     // Ends the simulator (SIGTERM) and waits for it; returns its exit code, -1 if it crashed.
     int stop();
 

@@ -149,8 +149,7 @@ private Q_SLOTS:
     {
         m_f.reset();
         ModemSimulator simulator;
-        QVERIFY(simulator.start());
-        qputenv("TARVIK_COM1", simulator.devicePath().toLocal8Bit());
+        QVERIFY(simulator.startAsCom1());
         SerialPortOpener opener;
         WindowFixture f(opener, Demo);
         f.showActive();
