@@ -120,7 +120,7 @@ Settings SettingsFile::parse(QByteArrayView contents)
     const QString text = Cp932Codec::decode(contents);
     const ProfileReader reader(text, wantedNames());
     Settings settings;
-    settings.portIndex = indexWithin(reader.integer(Com, Ch, 0), 3);
+    settings.portIndex = indexWithin(reader.integer(Com, Ch, 0), Settings::PortCount - 1);
     for (int port = 0; port < Settings::PortCount; ++port)
         settings.portDevices[port] = reader.text(Com, deviceKey(port)).value_or(QString());
     settings.dialModeIndex = indexWithin(reader.integer(Phone, Dial, 0), 1);

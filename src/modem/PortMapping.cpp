@@ -1,12 +1,14 @@
 #include "PortMapping.h"
 
+#include "Settings.h"
+
 #include <QtGlobal>
 
 namespace {
 
 bool isPortIndex(int comIndex)
 {
-    return comIndex >= 0 && comIndex < PortMapping::PortCount;
+    return comIndex >= 0 && comIndex < Settings::PortCount;
 }
 
 QString caption(int comIndex)
@@ -41,7 +43,7 @@ namespace PortMapping {
 QStringList captions()
 {
     QStringList list;
-    for (int index = 0; index < PortCount; ++index)
+    for (int index = 0; index < Settings::PortCount; ++index)
         list << caption(index);
     return list;
 }

@@ -10,8 +10,6 @@
 // settings.
 namespace PortMapping {
 
-constexpr int PortCount = 4;
-
 enum class Source { Environment, Settings, Default };
 
 struct Device {
