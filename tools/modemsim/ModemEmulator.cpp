@@ -154,7 +154,7 @@ QByteArray ModemEmulator::runQuery(const QByteArray& query, Output& out)
     const bool identification = query == "I" || query == "I0";
     if (!identification && query != "+FCLASS=?")
         return {};
-    if (m_options.noQueries)
+    if (m_options.refuseQueries)
         return QByteArrayLiteral("ERROR");
     if (identification) {
         m_information = Identification;

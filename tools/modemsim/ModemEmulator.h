@@ -10,15 +10,15 @@
 class ModemEmulator {
 public:
     struct Options {
-        bool silent = false;      // answers nothing at all, not even the echo
-        bool lowercaseOk = false; // "ok" instead of "OK"
-        bool splitOk = false;     // the OK arrives in two pieces with a pause between
-        QByteArray dialAnswer;    // result code for dial and tone commands; empty: "OK"
-        int answerDelayMs = 0;    // pause before every result code
-        int hangupAfter = 0;      // the line vanishes after this many commands; 0: never
-        bool garbage = false;     // random bytes stream after the first command
-        bool noVoice = false;     // AT+FCLASS=? lists no voice class 8
-        bool noQueries = false;   // ERROR to ATI and AT+FCLASS=?, like a plain data modem
+        bool silent = false;        // answers nothing at all, not even the echo
+        bool lowercaseOk = false;   // "ok" instead of "OK"
+        bool splitOk = false;       // the OK arrives in two pieces with a pause between
+        QByteArray dialAnswer;      // result code for dial and tone commands; empty: "OK"
+        int answerDelayMs = 0;      // pause before every result code
+        int hangupAfter = 0;        // the line vanishes after this many commands; 0: never
+        bool garbage = false;       // random bytes stream after the first command
+        bool noVoice = false;       // AT+FCLASS=? lists no voice class 8
+        bool refuseQueries = false; // ERROR to ATI and AT+FCLASS=?, like a plain data modem
     };
 
     struct Chunk {

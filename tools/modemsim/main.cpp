@@ -86,7 +86,7 @@ std::optional<Arguments> parseArguments(QCommandLineParser& parser)
     options.hangupAfter = *hangupAfter;
     options.garbage = parser.isSet(QStringLiteral("garbage"));
     options.noVoice = parser.isSet(QStringLiteral("no-voice"));
-    options.noQueries = parser.isSet(QStringLiteral("refuse-queries"));
+    options.refuseQueries = parser.isSet(QStringLiteral("refuse-queries"));
     return arguments;
 }
 
