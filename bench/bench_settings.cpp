@@ -50,7 +50,7 @@ int main()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Tarvik.ini"));
     const Settings settings = fullSettings();
-    if (!SettingsFile::save(path, settings, nullptr) || SettingsFile::load(path) != settings) {
+    if (!SettingsFile::save(path, settings, nullptr) || !(SettingsFile::load(path) == settings)) {
         std::fprintf(stderr, "round trip failed\n");
         return 1;
     }

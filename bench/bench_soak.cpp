@@ -7,6 +7,7 @@
 #include "ModemCheck.h"
 #include "ReserveForm.h"
 #include "SerialPortOpener.h"
+#include "SettingsStore.h"
 #include "SystemSerialDevices.h"
 
 #include <QApplication>
@@ -22,10 +23,14 @@ namespace {
 
 constexpr int Calls = 50;
 constexpr int ReportEvery = 10;
-const char* const TypicalCall[] = {
-    "Command1",   "Command2",   "Command3",     "Command4_0", "Command6",   "Command7",
-    "Command9_0", "Command4_1", "Command12",    "Command13",  "Command9_1", "Command4_2",
-    "Command4_3", "Command7",   "Command11_10", "Command5_3", "Command10"};
+using Step = CallProcedure::Step;
+
+// The typical call, then a second facility, a "*" from the tone pad, another service, HookOFF.
+const Step TypicalCall[] = {
+    Step::Hook,     Step::Dial,       Step::Service,         Step::FirstYes, Step::Member,
+    Step::Facility, Step::Conditions, Step::SecondYes,       Step::Date,     Step::TimeSlot,
+    Step::Purpose,  Step::ThirdYes,   Step::NextReservation, Step::Facility};
+constexpr int StarKey = 10;
 
 // A box during the soak is a fault: it is printed and counted, and answered at once.
 class CountingBoxes : public MessageBoxes {
@@ -82,19 +87,29 @@ int main(int argc, char* argv[])
         std::fputs("cannot start: set TARVIK_MODEMSIM and TARVIK_SOURCE_DIR\n", stderr);
         return 1;
     }
-    qputenv("TARVIK_COM1", device.toLocal8Bit());
+    PortMapping::Overrides com1;
+    com1[0] = device;
 
     SerialPortOpener opener;
-    LineControl line(opener, LineControl::Timing{2000, 10, 10, 500});
+    LineControl::Timing timing;
+    timing.replyTimeoutMs = 2000;
+    timing.dialPauseMs = timing.pairPauseMs = 10;
+    timing.exitReplyTimeoutMs = 500;
+    LineControl line(opener, timing);
     ModemCheck check(opener);
     SystemSerialDevices serialDevices;
     CountingBoxes boxes;
-    ReserveForm window(line, check, serialDevices, boxes, [&] { return settings; });
+    const SettingsStore store([&] { return settings; });
+    ReserveForm window(line, check, serialDevices, boxes, store, com1);
     int hangUps = 0; // the simulator's transcript says "hung up" at the end of each call
     std::printf("| calls | open file descriptors | resident memory |\n|---|---|---|\n");
     for (int call = 1; call <= Calls; ++call) {
-        for (const char* step : TypicalCall)
-            window.findChild<QPushButton*>(QLatin1String(step))->click();
+        const ReserveFormControls ui = ReserveFormLayout::find(&window);
+        for (const Step step : TypicalCall)
+            ui.button(step)->click();
+        ui.keyButtons[StarKey]->click();
+        ui.button(Step::OtherService)->click();
+        ui.button(Step::HookOff)->click();
         simulator.waitForReadyRead(1000);
         hangUps += int(simulator.readAllStandardOutput().count("hung up"));
         if (call % ReportEvery == 0)

@@ -55,13 +55,13 @@ void printSpread(const char* what, const Spread& s)
                 s.p99, s.max);
 }
 
-// The modem's end of the pseudo-terminal; the program opens the other end as COM1.
-int openModemEnd()
+// The modem's end of the pseudo-terminal; the program opens the other end, *programEnd.
+int openModemEnd(QString* programEnd)
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
         return -1;
-    setenv("TARVIK_COM1", ptsname(master), 1);
+    *programEnd = QString::fromLocal8Bit(ptsname(master));
     return master;
 }
 
@@ -122,19 +122,20 @@ template <typename Wait> void measureLateness(const char* what, int lengthMs, Wa
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const int master = openModemEnd();
+    QString programEnd;
+    const int master = openModemEnd(&programEnd);
     if (master < 0) {
         std::perror("pseudo-terminal");
         return 1;
     }
     SerialPortOpener opener;
-    const PortOpener::Result port = opener.open(0, {});
+    const PortOpener::Result port = opener.open(programEnd);
     if (!port.device) {
-        std::fprintf(stderr, "%s\n", qPrintable(port.error));
+        std::fprintf(stderr, "%s\n", "the pseudo-terminal did not open");
         return 1;
     }
     CommandChannel channel(port.device.get());
-    std::printf("serial port %s on a pseudo-terminal\n", qPrintable(port.deviceName));
+    std::printf("serial port %s on a pseudo-terminal\n", qPrintable(programEnd));
 
     measureCpu(channel);
     measureLatency(channel, master);

@@ -1,10 +1,12 @@
 #include "ExitSignals.h"
 #include "LineControl.h"
 #include "ModemCheck.h"
+#include "PortMapping.h"
 #include "QtMessageBoxes.h"
 #include "ReserveForm.h"
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
+#include "SettingsStore.h"
 #include "SystemSerialDevices.h"
 
 #include <QApplication>
@@ -61,7 +63,9 @@ int main(int argc, char* argv[])
     ModemCheck check(opener);
     SystemSerialDevices serialDevices;
     QtMessageBoxes boxes;
-    ReserveForm window(line, check, serialDevices, boxes, &SettingsFile::pathInCurrentDirectory);
+    const SettingsStore store(&SettingsFile::pathInCurrentDirectory);
+    ReserveForm window(line, check, serialDevices, boxes, store,
+                       PortMapping::overridesFromEnvironment());
     // Leaving from the menu has asked its questions already; the close box's must not follow.
     QObject::connect(&window, &ReserveForm::exitRequested, &app, [] { QCoreApplication::exit(0); });
     // The end of the desktop session, Ctrl+C or a closed terminal: hang up, then end.

@@ -6,32 +6,39 @@ namespace {
 
 using Step = CallProcedure::Step;
 
+enum class Path {
+    Ahead, // down the flow chart
+    Back,  // a loop of the service's menu back up the flow chart
+    Anew,  // the call is over; the next one starts from the top
+};
+
 struct Transition {
     Step finished;
     Step next;
+    Path path;
 };
 
 // One row per step, in the order of Step. A "No" goes back to where the service's menu
 // returns: to the service choice at the first point, to the facility at the later ones.
 constexpr std::array<Transition, CallProcedure::StepCount> Procedure = {{
-    {Step::Hook, Step::Dial},
-    {Step::Dial, Step::Service},
-    {Step::Service, Step::FirstYes},
-    {Step::FirstYes, Step::Member},
-    {Step::FirstNo, Step::Service},
-    {Step::Member, Step::Facility},
-    {Step::Facility, Step::Conditions},
-    {Step::Conditions, Step::SecondYes},
-    {Step::SecondYes, Step::Date},
-    {Step::SecondNo, Step::Facility},
-    {Step::Date, Step::TimeSlot},
-    {Step::TimeSlot, Step::Purpose},
-    {Step::Purpose, Step::ThirdYes},
-    {Step::ThirdYes, Step::NextReservation},
-    {Step::ThirdNo, Step::Facility},
-    {Step::NextReservation, Step::Facility},
-    {Step::OtherService, Step::Service},
-    {Step::HookOff, Step::Hook},
+    {Step::Hook, Step::Dial, Path::Ahead},
+    {Step::Dial, Step::Service, Path::Ahead},
+    {Step::Service, Step::FirstYes, Path::Ahead},
+    {Step::FirstYes, Step::Member, Path::Ahead},
+    {Step::FirstNo, Step::Service, Path::Back},
+    {Step::Member, Step::Facility, Path::Ahead},
+    {Step::Facility, Step::Conditions, Path::Ahead},
+    {Step::Conditions, Step::SecondYes, Path::Ahead},
+    {Step::SecondYes, Step::Date, Path::Ahead},
+    {Step::SecondNo, Step::Facility, Path::Back},
+    {Step::Date, Step::TimeSlot, Path::Ahead},
+    {Step::TimeSlot, Step::Purpose, Path::Ahead},
+    {Step::Purpose, Step::ThirdYes, Path::Ahead},
+    {Step::ThirdYes, Step::NextReservation, Path::Ahead},
+    {Step::ThirdNo, Step::Facility, Path::Back},
+    {Step::NextReservation, Step::Facility, Path::Back},
+    {Step::OtherService, Step::Service, Path::Back},
+    {Step::HookOff, Step::Hook, Path::Anew},
 }};
 
 constexpr bool rowsFollowTheSteps()
@@ -61,6 +68,11 @@ constexpr std::array<Answers, 4> ConfirmationPoints = {{
 CallProcedure::Step CallProcedure::next(Step finished)
 {
     return Procedure[std::size_t(finished)].next;
+}
+
+bool CallProcedure::loopsBack(Step step)
+{
+    return Procedure[std::size_t(step)].path == Path::Back;
 }
 
 std::optional<CallProcedure::Step> CallProcedure::noAnswerFor(Step yes)

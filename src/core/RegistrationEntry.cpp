@@ -96,3 +96,15 @@ RegistrationEntry::Fields RegistrationEntry::split(const QString& line, const Li
     }
     return {part(line, 0, l0), part(line, l0 + 1, l1), part(line, l0 + l1 + 2, length)};
 }
+
+RegistrationEntry::ToneParts RegistrationEntry::toneParts(Kind kind, const QString& line)
+{
+    constexpr int CodesLength = 13; // registration number, blank, PIN
+    constexpr int LeadLength = 7;   // facility code, blank, breakdown code
+    if (kind == Kind::Member) {
+        const QString codes = line.right(CodesLength);
+        return {codes.left(MemberLimits[1]), codes.right(MemberLimits[2])};
+    }
+    const QString lead = line.left(LeadLength);
+    return {lead.left(FacilityLimits[0]), lead.right(FacilityLimits[1])};
+}

@@ -13,8 +13,21 @@ public:
     using Fields = std::array<QString, 3>;
     using Limits = std::array<int, 3>;
 
+    enum class Kind { Member, Facility };
+
     static constexpr Limits MemberLimits{-32, 8, 4};   // name, registration number, PIN
     static constexpr Limits FacilityLimits{4, 2, -32}; // facility code, breakdown code, name
+
+    static constexpr Limits limitsOf(Kind kind)
+    {
+        return kind == Kind::Member ? MemberLimits : FacilityLimits;
+    }
+
+    // The two codes a call sends of an entry, each as one tone string.
+    struct ToneParts {
+        QString first;  // registration number, or facility code
+        QString second; // PIN, or breakdown code
+    };
 
     struct Failure {
         int field;       // index of the first failing field (0..2)
@@ -36,4 +49,9 @@ public:
     // field whose positions lie partly or wholly before the start of the line, or beyond
     // its end, keeps the characters that are there.
     static Fields split(const QString& line, const Limits& limits);
+
+    // By position, as calls have always read them: of a member line the first 8 and the last 4
+    // of its last 13 characters, of a facility line the first 4 and the last 2 of its first 7.
+    // A line shorter than that gives what is there (the two parts may overlap).
+    static ToneParts toneParts(Kind kind, const QString& line);
 };

@@ -1,9 +1,9 @@
 #include "SettingsFile.h"
 
-#include "AtomicFile.h"
 #include "Cp932Codec.h"
 #include "ProfileReader.h"
 #include "ProfileWriter.h"
+#include "SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,65 +11,64 @@
 
 namespace {
 
-const QString Com = QStringLiteral("COM");
-const QString Ch = QStringLiteral("CH");
-const QString Phone = QStringLiteral("PHONE");
-const QString Dial = QStringLiteral("DIAL");
-const QString Number = QStringLiteral("Number");
-const QString Code = QStringLiteral("CODE");
-const QString Conditions = QStringLiteral("利用条件");
-const QString Purpose = QStringLiteral("利用目的");
-const QString Date = QStringLiteral("日付");
-const QString TimeSlot = QStringLiteral("時間帯");
-const QString Member = QStringLiteral("MEMBER");
-const QString Facility = QStringLiteral("FACIRITY");
+using Scalar = SettingsKeys::Scalar;
+using Kind = SettingsKeys::Kind;
+
+struct List {
+    QString section;
+    QStringList Settings::*entries;
+    QString label; // names an entry that cannot be stored
+};
+
+// After the single values, in this order.
+const QList<List>& lists()
+{
+    static const QList<List> all{
+        {QStringLiteral("MEMBER"), &Settings::members, QStringLiteral("メンバー")},
+        {QStringLiteral("FACIRITY"), &Settings::facilities, QStringLiteral("施設")}};
+    return all;
+}
 
 // A settings file is a few kilobytes; reading stops here so that a huge file in its place
 // cannot exhaust memory.
 constexpr qint64 MaxFileBytes = qint64(128) << 20;
 
-QStringList listKeys()
+// The key of list entry n (from 1): "00" + n, i.e. "001".."009", "0010".."0064".
+QString listKey(int n)
 {
-    QStringList keys;
-    for (int n = 1; n <= SettingsFile::MaxListEntries; ++n)
-        keys << SettingsFile::listKey(n);
-    return keys;
-}
-
-// "Device1".."Device4"; older readers of the file pass over these keys.
-QString deviceKey(int portIndex)
-{
-    return QStringLiteral("Device%1").arg(portIndex + 1);
-}
-
-QStringList comKeys()
-{
-    QStringList keys{Ch};
-    for (int port = 0; port < Settings::PortCount; ++port)
-        keys << deviceKey(port);
-    return keys;
+    return QStringLiteral("00") + QString::number(n);
 }
 
 QList<ProfileReader::Section> wantedNames()
 {
-    return {{Com, comKeys()},
-            {Phone, {Dial, Number}},
-            {Code, {Conditions, Purpose, Date, TimeSlot}},
-            {Member, listKeys()},
-            {Facility, listKeys()}};
+    QList<ProfileReader::Section> wanted;
+    for (const Scalar& scalar : SettingsKeys::scalars()) {
+        if (wanted.isEmpty() || wanted.last().name != scalar.section)
+            wanted.append({scalar.section, {}});
+        wanted.last().keys << scalar.key;
+    }
+    QStringList listKeys;
+    for (int n = 1; n <= SettingsFile::MaxListEntries; ++n)
+        listKeys << listKey(n);
+    for (const List& list : lists())
+        wanted.append({list.section, listKeys});
+    return wanted;
 }
 
-// An index outside its list would select nothing anyway; -1 says so explicitly.
-int indexWithin(int index, int last)
+void readScalar(const ProfileReader& reader, const Scalar& scalar, Settings& settings)
 {
-    return index >= -1 && index <= last ? index : -1;
+    if (scalar.kind == Kind::Index)
+        SettingsKeys::setIndex(settings, scalar, reader.integer(scalar.section, scalar.key, 0));
+    else
+        SettingsKeys::setText(settings, scalar,
+                              reader.text(scalar.section, scalar.key).value_or(QString()));
 }
 
 QStringList readList(const ProfileReader& reader, const QString& section)
 {
     QStringList entries;
     for (int n = 1; n <= SettingsFile::MaxListEntries; ++n) {
-        const auto entry = reader.text(section, SettingsFile::listKey(n));
+        const auto entry = reader.text(section, listKey(n));
         if (!entry || entry->startsWith(QLatin1String("Stop")))
             break;
         entries << *entry;
@@ -77,15 +76,27 @@ QStringList readList(const ProfileReader& reader, const QString& section)
     return entries;
 }
 
-void writeList(ProfileWriter& writer, const QString& section, const QStringList& entries,
-               const QString& label)
+void writeScalars(ProfileWriter& writer, const Settings& settings)
+{
+    QString section;
+    for (const Scalar& scalar : SettingsKeys::scalars()) {
+        const QString text = SettingsKeys::text(settings, scalar);
+        if (scalar.kind == Kind::TextIfSet && text.isEmpty())
+            continue;
+        if (scalar.section != section)
+            writer.section(section = scalar.section);
+        writer.entry(scalar.key, text, scalar.label);
+    }
+}
+
+void writeList(ProfileWriter& writer, const List& list, const QStringList& entries)
 {
     if (entries.isEmpty())
         return;
-    writer.section(section);
+    writer.section(list.section);
     for (int n = 1; n <= entries.size(); ++n)
-        writer.entry(SettingsFile::listKey(n), entries[n - 1],
-                     QStringLiteral("%1の%2件目").arg(label).arg(n));
+        writer.entry(listKey(n), entries[n - 1],
+                     QStringLiteral("%1の%2件目").arg(list.label).arg(n));
 }
 
 QByteArray readAtMost(const QString& path, qint64 maxBytes)
@@ -105,11 +116,6 @@ QString SettingsFile::pathInCurrentDirectory()
     return QDir::current().filePath(QStringLiteral("Tarvik.ini"));
 }
 
-QString SettingsFile::listKey(int n)
-{
-    return QStringLiteral("00") + QString::number(n);
-}
-
 Settings SettingsFile::load(const QString& path)
 {
     return parse(readAtMost(path, MaxFileBytes));
@@ -117,44 +123,21 @@ Settings SettingsFile::load(const QString& path)
 
 Settings SettingsFile::parse(QByteArrayView contents)
 {
-    const QString text = Cp932Codec::decode(contents);
-    const ProfileReader reader(text, wantedNames());
+    const ProfileReader reader(Cp932Codec::decode(contents), wantedNames());
     Settings settings;
-    settings.portIndex = indexWithin(reader.integer(Com, Ch, 0), Settings::PortCount - 1);
-    for (int port = 0; port < Settings::PortCount; ++port)
-        settings.portDevices[port] = reader.text(Com, deviceKey(port)).value_or(QString());
-    settings.dialModeIndex = indexWithin(reader.integer(Phone, Dial, 0), 1);
-    settings.number = reader.text(Phone, Number).value_or(QString());
-    settings.conditionsCode = reader.text(Code, Conditions).value_or(QString());
-    settings.purposeCode = reader.text(Code, Purpose).value_or(QString());
-    settings.date = reader.text(Code, Date).value_or(QString());
-    settings.timeSlot = reader.text(Code, TimeSlot).value_or(QString());
-    settings.members = readList(reader, Member);
-    settings.facilities = readList(reader, Facility);
+    for (const Scalar& scalar : SettingsKeys::scalars())
+        readScalar(reader, scalar, settings);
+    for (const List& list : lists())
+        settings.*list.entries = readList(reader, list.section);
     return settings;
 }
 
 bool SettingsFile::serialize(const Settings& settings, QByteArray* contents, QString* error)
 {
     ProfileWriter writer;
-    writer.section(Com);
-    writer.entry(Ch, QString::number(settings.portIndex), Ch);
-    // Only a port moved off its default gets a key, so a file without them stays as it was.
-    for (int port = 0; port < Settings::PortCount; ++port) {
-        if (!settings.portDevices[port].isEmpty())
-            writer.entry(deviceKey(port), settings.portDevices[port],
-                         QStringLiteral("COM%1 の接続先").arg(port + 1));
-    }
-    writer.section(Phone);
-    writer.entry(Dial, QString::number(settings.dialModeIndex), Dial);
-    writer.entry(Number, settings.number, QStringLiteral("電話番号"));
-    writer.section(Code);
-    writer.entry(Conditions, settings.conditionsCode, Conditions);
-    writer.entry(Purpose, settings.purposeCode, Purpose);
-    writer.entry(Date, settings.date, Date);
-    writer.entry(TimeSlot, settings.timeSlot, TimeSlot);
-    writeList(writer, Member, settings.members, QStringLiteral("メンバー"));
-    writeList(writer, Facility, settings.facilities, QStringLiteral("施設"));
+    writeScalars(writer, settings);
+    for (const List& list : lists())
+        writeList(writer, list, settings.*list.entries);
     if (!writer.succeeded()) {
         if (error)
             *error = writer.error();
@@ -164,8 +147,10 @@ bool SettingsFile::serialize(const Settings& settings, QByteArray* contents, QSt
     return true;
 }
 
-bool SettingsFile::save(const QString& path, const Settings& settings, QString* error)
+bool SettingsFile::save(const QString& path, const Settings& settings, QString* error,
+                        const AtomicFile::StepCheck& beforeStep)
 {
     QByteArray contents;
-    return serialize(settings, &contents, error) && AtomicFile::write(path, contents, error);
+    return serialize(settings, &contents, error) &&
+           AtomicFile::write(path, contents, error, beforeStep);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AtomicFile.h"
 #include "Settings.h"
 
 #include <QByteArray>
@@ -23,10 +24,9 @@ public:
     // Writes the whole file aside, syncs it and renames it over the old one (mode 0600).
     // On failure the old file is untouched, false is returned and *error gives the reason in
     // Japanese (which field cannot be stored, or which step of the replacement failed).
-    static bool save(const QString& path, const Settings& settings, QString* error);
-
-    // The list key of entry n (from 1): "00" + n, i.e. "001".."009", "0010".."0064".
-    static QString listKey(int n);
+    // beforeStep as for AtomicFile::write().
+    static bool save(const QString& path, const Settings& settings, QString* error,
+                     const AtomicFile::StepCheck& beforeStep = {});
 
     // What load() and save() do with the file's bytes.
     static Settings parse(QByteArrayView contents);

@@ -56,16 +56,16 @@ bool LineControl::isBusy() const
     return m_busy;
 }
 
-void LineControl::hook(int comIndex, const QString& storedDevice)
+void LineControl::hook(const QString& devicePath)
 {
     if (m_state != State::Idle)
         return;
-    PortOpener::Result opened = m_opener.open(comIndex, storedDevice);
+    PortOpener::Result opened = m_opener.open(devicePath);
     if (!opened.device) {
-        Q_EMIT portOpenFailed(opened.deviceName, opened.error);
+        Q_EMIT portOpenFailed(opened.failure);
         return;
     }
-    adoptDevice(std::move(opened));
+    adoptDevice(std::move(opened.device), devicePath);
     beginOperation(State::Hooking);
     // No discard: the port has just been opened.
     if (writeCommand(OffHookCommand) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show))
@@ -112,7 +112,11 @@ bool LineControl::sendTonePair(const QString& first, const QString& second, cons
         return false;
     const State callState = m_state;
     beginOperation(callState);
-    if (sendChecked(first, check) && pause(m_timing.pairPauseMs) && sendChecked(second, check))
+    Q_EMIT pairPartStarted(0);
+    if (!sendChecked(first, check))
+        return true;
+    Q_EMIT pairPartStarted(1);
+    if (pause(m_timing.pairPauseMs) && sendChecked(second, check))
         finishOperation(callState);
     return true;
 }
@@ -122,9 +126,9 @@ bool LineControl::canSend() const
     return !m_busy && (m_state == State::OffHook || m_state == State::Dialled);
 }
 
-void LineControl::adoptDevice(PortOpener::Result opened)
+void LineControl::adoptDevice(std::unique_ptr<QIODevice> opened, const QString& devicePath)
 {
-    QIODevice* device = opened.device.release();
+    QIODevice* device = opened.release();
     auto* channel = new CommandChannel(device, this);
     device->setParent(channel);
     connect(channel, &CommandChannel::deviceFailed, this, [this, channel](const QString& reason) {
@@ -132,7 +136,7 @@ void LineControl::adoptDevice(PortOpener::Result opened)
             onChannelFailed(reason);
     });
     m_channel = channel;
-    m_deviceName = opened.deviceName;
+    m_deviceName = devicePath;
 }
 
 void LineControl::retireChannel()
@@ -198,14 +202,10 @@ bool LineControl::sendChecked(const QString& tones, const ToneCheck& check)
 
 bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
 {
+    CommandChannel::Reply reply{CommandChannel::Outcome::Aborted, {}};
+    if (!announcedWait(Wait::Reply, timeoutMs, [&] { reply = m_channel->waitOk(timeoutMs); }))
+        return false;
     const Continuation continuation(this);
-    beginWait(Wait::Reply, timeoutMs);
-    if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
-        return false;
-    const CommandChannel::Reply reply = m_channel->waitOk(timeoutMs);
-    if (!continuation.holds())
-        return false;
-    endWait();
     if (reply.outcome != CommandChannel::Outcome::Ok &&
         reply.outcome != CommandChannel::Outcome::TimedOut)
         return false; // the device failed; onChannelFailed follows
@@ -218,15 +218,22 @@ bool LineControl::awaitOk(int timeoutMs, TimeoutBox box)
 
 bool LineControl::pause(int ms)
 {
+    auto outcome = CommandChannel::Outcome::Aborted;
+    return announcedWait(Wait::Pause, ms, [&] { outcome = m_channel->waitMilliseconds(ms); }) &&
+           outcome == CommandChannel::Outcome::Ok;
+}
+
+bool LineControl::announcedWait(Wait kind, int durationMs, const std::function<void()>& run)
+{
     const Continuation continuation(this);
-    beginWait(Wait::Pause, ms);
+    beginWait(kind, durationMs);
     if (!continuation.holds()) // whoever heard of the wait hung up, or the device went
         return false;
-    const CommandChannel::Outcome outcome = m_channel->waitMilliseconds(ms);
+    run();
     if (!continuation.holds())
         return false;
     endWait();
-    return outcome == CommandChannel::Outcome::Ok;
+    return true;
 }
 
 void LineControl::beginWait(Wait kind, int durationMs)

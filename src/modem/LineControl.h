@@ -56,8 +56,8 @@ public:
     // True while an operation talks to the modem (its waits and pauses included).
     bool isBusy() const;
 
-    // storedDevice as for PortOpener::open().
-    void hook(int comIndex, const QString& storedDevice = {});
+    // devicePath as for PortOpener::open().
+    void hook(const QString& devicePath);
     void dial(DialMode mode, const QString& number); // number already checked by the caller
     // Also while another operation waits: that wait ends at once without a box, the
     // interrupted operation does not carry on, and the hang-up runs.
@@ -80,7 +80,7 @@ Q_SIGNALS:
     // Connected directly by the window, which shows its box; the operation carries on
     // when the slot returns. modemAnswer is a recognised result code ("NO DIALTONE") or empty.
     void replyTimedOut(const QString& modemAnswer);
-    void portOpenFailed(const QString& deviceName, const QString& reason);
+    void portOpenFailed(const PortOpener::Failure& failure);
     // The device went away or refused a write; detail is the system's wording, maybe empty.
     // The port has been closed and the state is Idle.
     void deviceFailed(const QString& deviceName, const QString& detail);
@@ -90,6 +90,9 @@ Q_SIGNALS:
     void waitEnded();
     // After each wait for "OK": ok is false on timeout; modemAnswer as for replyTimedOut.
     void commandAnswered(bool ok, const QString& modemAnswer);
+    // Which string of a tone pair comes next: 0 before the first is checked, 1 as the pause
+    // before the second begins.
+    void pairPartStarted(int part);
 
 private:
     enum class TimeoutBox { Show, None };
@@ -110,7 +113,7 @@ private:
     };
 
     bool canSend() const;
-    void adoptDevice(PortOpener::Result opened);
+    void adoptDevice(std::unique_ptr<QIODevice> device, const QString& devicePath);
     void retireChannel();
     void beginOperation(State state);
     void finishOperation(State state);
@@ -124,6 +127,9 @@ private:
     bool sendChecked(const QString& tones, const ToneCheck& check);
     bool awaitOk(int timeoutMs, TimeoutBox box);
     bool pause(int ms);
+    // Announces the wait, runs it and announces its end; false when the operation was
+    // interrupted meanwhile (then no end is announced: the interruption did that).
+    bool announcedWait(Wait kind, int durationMs, const std::function<void()>& run);
 
     void beginWait(Wait kind, int durationMs);
     void endWait();

@@ -41,7 +41,7 @@ std::optional<ModemCheck::Result> endedEarly(const CommandChannel::Answer& answe
     if (answer.outcome == Outcome::Aborted)
         return std::nullopt;
     result.outcome = ModemCheck::Outcome::DeviceLost;
-    result.reason = channel.failureReason();
+    result.lostDetail = channel.failureReason();
     return result;
 }
 
@@ -97,16 +97,16 @@ ModemCheck::~ModemCheck()
     abort();
 }
 
-std::optional<ModemCheck::Result> ModemCheck::run(int comIndex, const QString& storedDevice)
+std::optional<ModemCheck::Result> ModemCheck::run(const QString& devicePath)
 {
     if (isRunning())
         return std::nullopt;
-    PortOpener::Result opened = m_opener.open(comIndex, storedDevice);
+    PortOpener::Result opened = m_opener.open(devicePath);
     Result result;
-    result.deviceName = opened.deviceName;
+    result.devicePath = devicePath;
     if (!opened.device) {
         result.outcome = Outcome::PortNotOpened;
-        result.reason = opened.error;
+        result.openFailure = opened.failure;
         return result;
     }
     const std::unique_ptr<QIODevice> device = std::move(opened.device);

@@ -23,7 +23,7 @@ public:
     enum class Outcome {
         Answered,      // "OK" to "AT"; the queries' answers follow
         NoAnswer,      // no "OK" to "AT" in time
-        PortNotOpened, // the opener's reason says why
+        PortNotOpened, // openFailure says why
         DeviceLost,    // the device went away or refused a write during the check
     };
 
@@ -35,11 +35,12 @@ public:
 
     struct Result {
         Outcome outcome = Outcome::NoAnswer;
-        QString deviceName;
-        QString reason;       // PortNotOpened: Japanese; DeviceLost: the system's wording
-        QStringList received; // NoAnswer: printable lines that came instead of "OK"
-        Query identification; // "ATI"
-        Query classes;        // "AT+FCLASS=?"
+        QString devicePath;
+        PortOpener::Failure openFailure; // PortNotOpened
+        QString lostDetail;              // DeviceLost: the system's wording, maybe empty
+        QStringList received;            // NoAnswer: printable lines that came instead of "OK"
+        Query identification;            // "ATI"
+        Query classes;                   // "AT+FCLASS=?"
 
         // Voice (class 8) is among the classes the modem listed.
         bool offersVoice() const;
@@ -50,9 +51,9 @@ public:
     ~ModemCheck() override;
 
     bool isRunning() const { return m_channel != nullptr; }
-    // The same port choice as LineControl::hook(). Nothing while another check runs, or when
-    // this one was aborted or this object destroyed meanwhile; the port is closed on return.
-    std::optional<Result> run(int comIndex, const QString& storedDevice);
+    // devicePath as for LineControl::hook(). Nothing while another check runs, or when this one
+    // was aborted or this object destroyed meanwhile; the port is closed on return.
+    std::optional<Result> run(const QString& devicePath);
     void abort();
 
 Q_SIGNALS:

@@ -1,7 +1,5 @@
 #include "PortMapping.h"
 
-#include "Settings.h"
-
 #include <QtGlobal>
 
 namespace {
@@ -11,34 +9,22 @@ bool isPortIndex(int comIndex)
     return comIndex >= 0 && comIndex < Settings::PortCount;
 }
 
-QString caption(int comIndex)
-{
-    return QStringLiteral("COM%1").arg(comIndex + 1);
-}
-
-QByteArray environmentName(int comIndex)
-{
-    return "TARVIK_COM" + QByteArray::number(comIndex + 1);
-}
-
-QString sourceText(PortMapping::Source source, const QString& variable)
-{
-    switch (source) {
-    case PortMapping::Source::Environment:
-        return QStringLiteral("環境変数 %1 の指定。「ポート設定」の選択より優先します")
-            .arg(variable);
-    case PortMapping::Source::Settings:
-        return QStringLiteral("「ポート設定」で選択。環境変数 %1 があればそちらが優先します")
-            .arg(variable);
-    case PortMapping::Source::Default:
-        break;
-    }
-    return QStringLiteral("既定。「ポート設定」か環境変数 %1 で変更できます").arg(variable);
-}
-
 } // namespace
 
 namespace PortMapping {
+
+Overrides overridesFromEnvironment()
+{
+    Overrides overrides;
+    for (int port = 0; port < Settings::PortCount; ++port)
+        overrides[std::size_t(port)] = qEnvironmentVariable(qPrintable(environmentName(port)));
+    return overrides;
+}
+
+QString environmentName(int comIndex)
+{
+    return QStringLiteral("TARVIK_COM%1").arg(comIndex + 1);
+}
 
 QStringList captions()
 {
@@ -48,36 +34,26 @@ QStringList captions()
     return list;
 }
 
+QString caption(int comIndex)
+{
+    return isPortIndex(comIndex) ? QStringLiteral("COM%1").arg(comIndex + 1) : QString();
+}
+
 QString defaultDevice(int comIndex)
 {
     return QStringLiteral("/dev/ttyS%1").arg(comIndex);
 }
 
-Device resolve(int comIndex, const QString& storedDevice)
+Device resolve(int comIndex, const Settings::PortDevices& stored, const Overrides& overrides)
 {
     if (!isPortIndex(comIndex))
         return {};
-    const QString configured = qEnvironmentVariable(environmentName(comIndex).constData());
-    if (!configured.isEmpty())
-        return {configured, Source::Environment};
-    if (!storedDevice.isEmpty())
-        return {storedDevice, Source::Settings};
+    const auto port = std::size_t(comIndex);
+    if (!overrides[port].isEmpty())
+        return {overrides[port], Source::Environment};
+    if (!stored[port].isEmpty())
+        return {stored[port], Source::Settings};
     return {defaultDevice(comIndex), Source::Default};
-}
-
-QString deviceFor(int comIndex, const QString& storedDevice)
-{
-    return resolve(comIndex, storedDevice).path;
-}
-
-QString toolTipFor(int comIndex, const QString& storedDevice)
-{
-    if (!isPortIndex(comIndex))
-        return {};
-    const Device device = resolve(comIndex, storedDevice);
-    return QStringLiteral("%1 は %2 につながります（%3）")
-        .arg(caption(comIndex), device.path,
-             sourceText(device.source, QString::fromLatin1(environmentName(comIndex))));
 }
 
 QString storedChoice(int comIndex, const QString& device)

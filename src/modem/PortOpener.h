@@ -5,20 +5,32 @@
 
 #include <memory>
 
-// Opens the modem's port for a "COMn" choice. Production opens a QSerialPort at 9600 8N1;
-// tests open an in-memory device or the simulator's pseudo-terminal.
+// Opens the modem's port. Production opens a QSerialPort at 9600 8N1; tests open an in-memory
+// device or the simulator's pseudo-terminal.
 class PortOpener {
 public:
+    // Why a port did not open; the window words it.
+    struct Failure {
+        enum class Kind {
+            NoPortChosen, // no device to open: no port selected
+            NotFound,     // no such device (a modem that is not plugged in)
+            NoPermission, // the user may not open it
+            Busy,         // another program holds it
+            Other,        // detail says what the system said
+        };
+        Kind kind = Kind::Other;
+        QString device; // the path asked for; empty when no port was chosen
+        QString detail; // the system's own wording; may be empty
+    };
+
     struct Result {
         std::unique_ptr<QIODevice> device; // null on failure
-        QString deviceName;                // e.g. "/dev/ttyS0", also on failure
-        QString error;                     // Japanese reason on failure
+        Failure failure;                   // when device is null
     };
 
     virtual ~PortOpener() = default;
 
-    // comIndex 0..3 stands for COM1..COM4; -1 (no selection) fails with a reason. storedDevice
-    // is the device the settings keep for that port, empty for its default (see PortMapping).
-    // A device that fails later (unplugged) closes itself, with errorString() telling why.
-    virtual Result open(int comIndex, const QString& storedDevice) = 0;
+    // devicePath: the device the chosen port stands for (see PortMapping), empty when no port is
+    // chosen. A device that fails later (unplugged) closes itself, errorString() telling why.
+    virtual Result open(const QString& devicePath) = 0;
 };

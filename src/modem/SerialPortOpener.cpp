@@ -1,13 +1,11 @@
 #include "SerialPortOpener.h"
 
-#include "PortMapping.h"
-
 #include <QFileInfo>
 #include <QSerialPort>
 
 namespace {
 
-enum class Failure { NoSelection, NotFound, NoPermission, Busy, Other };
+using Kind = PortOpener::Failure::Kind;
 
 bool meansDeviceLost(QSerialPort::SerialPortError error)
 {
@@ -15,20 +13,20 @@ bool meansDeviceLost(QSerialPort::SerialPortError error)
            error == QSerialPort::WriteError;
 }
 
-Failure classify(const QSerialPort& port, const QString& deviceName)
+Kind classify(const QSerialPort& port, const QString& devicePath)
 {
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return Failure::NotFound;
+        return Kind::NotFound;
     case QSerialPort::PermissionError: {
         // The same error stands for "not allowed" and for "locked by another program".
-        const QFileInfo device(deviceName);
-        return device.isReadable() && device.isWritable() ? Failure::Busy : Failure::NoPermission;
+        const QFileInfo device(devicePath);
+        return device.isReadable() && device.isWritable() ? Kind::Busy : Kind::NoPermission;
     }
     case QSerialPort::OpenError:
-        return Failure::Busy;
+        return Kind::Busy;
     default:
-        return Failure::Other;
+        return Kind::Other;
     }
 }
 
@@ -45,48 +43,21 @@ void closeWhenDeviceLost(QSerialPort* port)
                      });
 }
 
-// The Japanese reason shown to the user; detail is the system's own wording.
-QString reason(Failure failure, const QString& deviceName, const QString& detail)
-{
-    switch (failure) {
-    case Failure::NoSelection:
-        return QStringLiteral("ポートが選択されていません。COM1〜COM4 のどれかを選んでください。");
-    case Failure::NotFound:
-        return QStringLiteral("%1 が見つかりません。モデムがつながっているか、"
-                              "ポートの選択が正しいかを確かめてください。")
-            .arg(deviceName);
-    case Failure::NoPermission:
-        return QStringLiteral("%1 を開く権限がありません。ユーザーを dialout グループに加え"
-                              "（sudo adduser $USER dialout）、ログインし直してください。")
-            .arg(deviceName);
-    case Failure::Busy:
-        return QStringLiteral("%1 はほかのプログラムが使用中です。"
-                              "そのプログラムを終了してからやり直してください。")
-            .arg(deviceName);
-    case Failure::Other:
-        break;
-    }
-    return QStringLiteral("%1 を開けませんでした（%2）。").arg(deviceName, detail);
-}
-
 } // namespace
 
-PortOpener::Result SerialPortOpener::open(int comIndex, const QString& storedDevice)
+PortOpener::Result SerialPortOpener::open(const QString& devicePath)
 {
-    const QString deviceName = PortMapping::deviceFor(comIndex, storedDevice);
-    if (deviceName.isEmpty())
-        return {nullptr, {}, reason(Failure::NoSelection, {}, {})};
-
+    if (devicePath.isEmpty())
+        return {nullptr, {Kind::NoPortChosen, {}, {}}};
     auto port = std::make_unique<QSerialPort>();
-    port->setPortName(deviceName);
+    port->setPortName(devicePath);
     port->setBaudRate(QSerialPort::Baud9600);
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite))
-        return {nullptr, deviceName,
-                reason(classify(*port, deviceName), deviceName, port->errorString())};
+        return {nullptr, {classify(*port, devicePath), devicePath, port->errorString()}};
     closeWhenDeviceLost(port.get());
-    return {std::move(port), deviceName, {}};
+    return {std::move(port), {}};
 }

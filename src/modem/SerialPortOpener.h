@@ -2,10 +2,10 @@
 
 #include "PortOpener.h"
 
-// Opens the real serial port behind "COMn" (see PortMapping) at 9600 baud, 8 data bits,
-// no parity, 1 stop bit, no flow control. The modem-control lines are left as the system
-// sets them on open; a pseudo-terminal cannot set them at all, and that is no failure.
+// Opens a real serial port at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control.
+// The modem-control lines are left as the system sets them on open; a pseudo-terminal cannot
+// set them at all, and that is no failure.
 class SerialPortOpener : public PortOpener {
 public:
-    Result open(int comIndex, const QString& storedDevice) override;
+    Result open(const QString& devicePath) override;
 };

@@ -1,5 +1,7 @@
 #include "CallStatus.h"
 
+#include "ModemSentences.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QStatusBar>
@@ -68,8 +70,9 @@ CallStatus::CallStatus(LineControl& line, QStatusBar& bar, QObject* parent)
     connect(&line, &LineControl::waitStarted, this, &CallStatus::startWait);
     connect(&line, &LineControl::waitEnded, this, &CallStatus::endWait);
     connect(&line, &LineControl::commandAnswered, this, &CallStatus::showAnswer);
-    connect(&line, &LineControl::portOpenFailed, this, [this](const QString& deviceName) {
-        showActivity(QStringLiteral("%1 を開けませんでした").arg(deviceName));
+    connect(&line, &LineControl::pairPartStarted, this, &CallStatus::showPairPart);
+    connect(&line, &LineControl::portOpenFailed, this, [this](const PortOpener::Failure& failure) {
+        showActivity(ModemSentences::portOpenFailureBriefly(failure));
     });
     connect(&line, &LineControl::deviceFailed, this,
             [this] { showActivity(QStringLiteral("モデムとの通信が切れました")); });
@@ -104,9 +107,6 @@ void CallStatus::showLineState(LineControl::State state)
 
 void CallStatus::startWait(LineControl::Wait kind, int durationMs)
 {
-    // The pause of a two-part send lies between its parts: what follows is the second.
-    if (kind == LineControl::Wait::Pause && sendsTones() && m_part + 1 < m_stepParts.size())
-        ++m_part;
     m_waitKind = kind;
     m_waitMs = durationMs;
     m_waitClock.start();
@@ -147,6 +147,11 @@ void CallStatus::forgetStepAfterOperation(bool busy)
     m_part = 0;
 }
 
+void CallStatus::showPairPart(int part)
+{
+    m_part = part;
+}
+
 void CallStatus::showActivity(const QString& text)
 {
     m_activity->setText(text);
@@ -162,11 +167,6 @@ void CallStatus::setBusyCursor(bool shown)
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     else
         QGuiApplication::restoreOverrideCursor();
-}
-
-bool CallStatus::sendsTones() const
-{
-    return m_line.state() == State::OffHook || m_line.state() == State::Dialled;
 }
 
 QString CallStatus::stepName() const

@@ -39,6 +39,7 @@ private:
     void showCountdown();
     void showAnswer(bool ok, const QString& modemAnswer);
     void forgetStepAfterOperation(bool busy);
+    void showPairPart(int part);
     void showActivity(const QString& text);
     void setBusyCursor(bool shown);
 
@@ -47,7 +48,6 @@ private:
         QString doing;
         QString done;
     };
-    bool sendsTones() const;
     QString stepName() const;
     Phrases phrases() const;
     QString waitText(int seconds) const;

@@ -8,36 +8,28 @@
 
 namespace {
 
+using Kind = RegistrationEntry::Kind;
+
 const QString CannotSendTitle = QStringLiteral("送信できません");
 const QString SendErrorTitle = QStringLiteral("送信文字列エラー");
+const QString Yes = QStringLiteral("「はい」の答え");
+const QString No = QStringLiteral("「いいえ」の答え");
 
-QString keyTones(int keyIndex)
-{
-    return QStringLiteral("0123456789*#").mid(keyIndex, 1);
-}
+// The names of the two strings an entry's step sends, and what to do when none is selected.
+struct EntryWords {
+    QStringList partNames;
+    QString noneSelected;
+};
 
-QString serviceTones(const QString& serviceLine)
+EntryWords entryWords(Kind kind)
 {
-    return serviceLine.left(3);
-}
-
-QString timeSlotTones(const QString& timeSlot)
-{
-    return timeSlot.left(2);
-}
-
-// Registration number and PIN: the first 8 and the last 4 of the line's last 13 characters.
-std::pair<QString, QString> memberTones(const QString& entry)
-{
-    const QString tail = entry.right(13);
-    return {tail.left(8), tail.right(4)};
-}
-
-// Facility and breakdown code: the first 4 and the last 2 of the line's first 7 characters.
-std::pair<QString, QString> facilityTones(const QString& entry)
-{
-    const QString head = entry.left(7);
-    return {head.left(4), head.right(2)};
+    if (kind == Kind::Member)
+        return {{QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
+                QStringLiteral("メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」で"
+                               "メンバーを登録し、一覧から選んでください。")};
+    return {{QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
+            QStringLiteral("施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
+                           "一覧から選んでください。")};
 }
 
 } // namespace
@@ -52,83 +44,42 @@ void FieldSenders::setStepNamer(StepNamer nameStep)
     m_nameStep = std::move(nameStep);
 }
 
-bool FieldSenders::checkToneString(const QString& text) const
+// Every step that sends into a call, with what it sends.
+const QList<FieldSenders::Sender>& FieldSenders::senders()
 {
-    if (ToneString::isToneString(text))
-        return true;
-    tell(SendErrorTitle, QStringLiteral("番号か*#-のどれかを指定してください"));
-    return false;
+    static const QList<Sender> table{
+        {Step::Service, &FieldSenders::sendService},
+        {Step::FirstYes, &FieldSenders::sendYes},
+        {Step::FirstNo, &FieldSenders::sendNo},
+        {Step::Member, &FieldSenders::sendMember},
+        {Step::Facility, &FieldSenders::sendFacility},
+        {Step::Conditions, &FieldSenders::sendConditions},
+        {Step::SecondYes, &FieldSenders::sendYes},
+        {Step::SecondNo, &FieldSenders::sendNo},
+        {Step::Date, &FieldSenders::sendDate},
+        {Step::TimeSlot, &FieldSenders::sendTimeSlot},
+        {Step::Purpose, &FieldSenders::sendPurpose},
+        {Step::ThirdYes, &FieldSenders::sendYes},
+        {Step::ThirdNo, &FieldSenders::sendNo},
+        {Step::NextReservation, &FieldSenders::sendYes},
+        {Step::OtherService, &FieldSenders::sendNo},
+    };
+    return table;
 }
 
-bool FieldSenders::passesDigitCheck(const QString& text) const
+void FieldSenders::send(Step step, const CallFields& fields)
 {
-    if (ToneString::isDigits(text))
-        return true;
-    tell(SendErrorTitle, QStringLiteral("番号のみ指定してください"));
-    return false;
-}
-
-void FieldSenders::checkDigits(const QString& text)
-{
-    if (lineIsFree() && passesDigitCheck(text))
-        send(text);
+    for (const Sender& sender : senders()) {
+        if (sender.step == step)
+            return (this->*sender.send)(fields);
+    }
 }
 
 void FieldSenders::sendKey(int keyIndex)
 {
-    nameStep({QStringLiteral("キー「%1」").arg(keyTones(keyIndex))});
-    send(keyTones(keyIndex));
-}
-
-void FieldSenders::sendAnswer(bool yes)
-{
-    nameStep({yes ? QStringLiteral("「はい」の答え") : QStringLiteral("「いいえ」の答え")});
-    send(yes ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void FieldSenders::sendService(const QString& serviceLine)
-{
-    nameStep({QStringLiteral("サービス番号")});
-    send(serviceTones(serviceLine));
-}
-
-void FieldSenders::sendTimeSlot(const QString& timeSlot)
-{
-    sendField(QStringLiteral("時間帯"), timeSlotTones(timeSlot));
-}
-
-void FieldSenders::sendField(const QString& step, const QString& digits)
-{
-    nameStep({step});
-    checkDigits(digits);
-}
-
-void FieldSenders::sendMember(const std::optional<QString>& entry)
-{
-    sendSelected(
-        entry, &memberTones, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
-        QStringLiteral("メンバーが選ばれていません。\r\n"
-                       "「登録」メニューの「ID番号」でメンバーを登録し、一覧から選んでください。"));
-}
-
-void FieldSenders::sendFacility(const std::optional<QString>& entry)
-{
-    sendSelected(
-        entry, &facilityTones, {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
-        QStringLiteral("施設が選ばれていません。\r\n"
-                       "「登録」メニューの「施設」で施設を登録し、一覧から選んでください。"));
-}
-
-void FieldSenders::sendSelected(const std::optional<QString>& entry,
-                                TonePair (*split)(const QString&), const QStringList& partNames,
-                                const QString& whenNone)
-{
-    if (!entry) {
-        tell(CannotSendTitle, whenNone);
-        return;
-    }
-    nameStep(partNames);
-    sendPair(split(*entry));
+    const QString tones = QStringLiteral("0123456789*#").mid(keyIndex, 1);
+    nameStep({QStringLiteral("キー「%1」").arg(tones)});
+    sendTones(tones);
 }
 
 void FieldSenders::sendFreeString(const QString& text)
@@ -143,7 +94,98 @@ void FieldSenders::sendFreeString(const QString& text)
     }
     nameStep({QStringLiteral("入力したトーン")});
     if (lineIsFree() && checkToneString(text))
-        send(text);
+        sendTones(text);
+}
+
+bool FieldSenders::checkToneString(const QString& text) const
+{
+    if (ToneString::isToneString(text))
+        return true;
+    tell(SendErrorTitle, QStringLiteral("番号か*#-のどれかを指定してください"));
+    return false;
+}
+
+void FieldSenders::sendService(const CallFields& fields)
+{
+    nameStep({QStringLiteral("サービス番号")});
+    sendTones(fields.serviceLine.left(3));
+}
+
+void FieldSenders::sendYes(const CallFields&)
+{
+    sendAnswer(Yes, QStringLiteral("1"));
+}
+
+void FieldSenders::sendNo(const CallFields&)
+{
+    sendAnswer(No, QStringLiteral("0"));
+}
+
+void FieldSenders::sendMember(const CallFields& fields)
+{
+    sendEntry(Kind::Member, fields.member);
+}
+
+void FieldSenders::sendFacility(const CallFields& fields)
+{
+    sendEntry(Kind::Facility, fields.facility);
+}
+
+void FieldSenders::sendConditions(const CallFields& fields)
+{
+    sendIfDigits(QStringLiteral("利用条件"), fields.conditions);
+}
+
+void FieldSenders::sendDate(const CallFields& fields)
+{
+    sendIfDigits(QStringLiteral("日付"), fields.date);
+}
+
+void FieldSenders::sendTimeSlot(const CallFields& fields)
+{
+    sendIfDigits(QStringLiteral("時間帯"), fields.timeSlot.left(2));
+}
+
+void FieldSenders::sendPurpose(const CallFields& fields)
+{
+    sendIfDigits(QStringLiteral("利用目的"), fields.purpose);
+}
+
+bool FieldSenders::passesDigitCheck(const QString& text) const
+{
+    if (ToneString::isDigits(text))
+        return true;
+    tell(SendErrorTitle, QStringLiteral("番号のみ指定してください"));
+    return false;
+}
+
+void FieldSenders::sendIfDigits(const QString& name, const QString& text)
+{
+    nameStep({name});
+    if (lineIsFree() && passesDigitCheck(text))
+        sendTones(text);
+}
+
+void FieldSenders::sendAnswer(const QString& name, const QString& tones)
+{
+    nameStep({name});
+    sendTones(tones);
+}
+
+void FieldSenders::sendEntry(Kind kind, const std::optional<QString>& entry)
+{
+    const EntryWords words = entryWords(kind);
+    if (!entry) {
+        tell(CannotSendTitle, words.noneSelected);
+        return;
+    }
+    nameStep(words.partNames);
+    if (!lineIsFree())
+        return;
+    const RegistrationEntry::ToneParts parts = RegistrationEntry::toneParts(kind, *entry);
+    const auto check = [this](const QString& tones) { return passesDigitCheck(tones); };
+    if (!m_line.sendTonePair(parts.first, parts.second, check))
+        QApplication::beep();
 }
 
 bool FieldSenders::lineIsFree() const
@@ -154,19 +196,10 @@ bool FieldSenders::lineIsFree() const
     return false;
 }
 
-void FieldSenders::send(const QString& tones)
+void FieldSenders::sendTones(const QString& tones)
 {
     // Refused while another operation waits, or when the line is not up.
     if (!m_line.sendTones(tones))
-        QApplication::beep();
-}
-
-void FieldSenders::sendPair(const TonePair& pair)
-{
-    if (!lineIsFree())
-        return;
-    const auto check = [this](const QString& tones) { return passesDigitCheck(tones); };
-    if (!m_line.sendTonePair(pair.first, pair.second, check))
         QApplication::beep();
 }
 

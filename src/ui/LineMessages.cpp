@@ -6,8 +6,8 @@
 
 #include <QWidget>
 
-LineMessages::LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* parent)
-    : QObject(parent), m_boxes(boxes), m_parent(parent)
+LineMessages::LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* boxParent)
+    : m_boxes(boxes), m_boxParent(boxParent)
 {
     // Direct: the operation that timed out carries on only once the box is closed.
     connect(&line, &LineControl::replyTimedOut, this, &LineMessages::showReplyTimeout,
@@ -27,21 +27,21 @@ void LineMessages::showReplyTimeout(const QString& modemAnswer)
     show(ModemSentences::noAnswer(), text);
 }
 
-void LineMessages::showPortOpenFailure(const QString& deviceName, const QString& reason)
+void LineMessages::showPortOpenFailure(const PortOpener::Failure& failure)
 {
-    show(ModemSentences::portNotOpened(), ModemSentences::portOpenFailure(deviceName, reason));
+    show(ModemSentences::portNotOpened(), ModemSentences::portOpenFailure(failure));
 }
 
 // Names the port that was opened, whatever the port list shows now.
-void LineMessages::showDeviceFailure(const QString& deviceName, const QString& detail)
+void LineMessages::showDeviceFailure(const QString& devicePath, const QString& detail)
 {
     show(QStringLiteral("モデムとの通信が切れました"),
-         ModemSentences::deviceLost(deviceName, detail) +
+         ModemSentences::deviceLost(devicePath, detail) +
              QStringLiteral(
                  "\r\n回線を切りました。モデムを確かめてから「Hook」からやり直してください。"));
 }
 
 void LineMessages::show(const QString& title, const QString& text)
 {
-    m_boxes.show(m_parent, title, text, MessageBoxes::Buttons::Ok);
+    m_boxes.show(m_boxParent, title, text, MessageBoxes::Buttons::Ok);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortOpener.h"
+
 #include <QObject>
 
 class LineControl;
@@ -11,14 +13,14 @@ class QWidget;
 class LineMessages : public QObject {
     Q_OBJECT
 public:
-    LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* parent);
+    LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* boxParent);
 
 private:
     void showReplyTimeout(const QString& modemAnswer);
-    void showPortOpenFailure(const QString& deviceName, const QString& reason);
-    void showDeviceFailure(const QString& deviceName, const QString& detail);
+    void showPortOpenFailure(const PortOpener::Failure& failure);
+    void showDeviceFailure(const QString& devicePath, const QString& detail);
     void show(const QString& title, const QString& text);
 
     MessageBoxes& m_boxes;
-    QWidget* m_parent;
+    QWidget* m_boxParent;
 };

@@ -11,11 +11,11 @@ const QString LineBreak = QStringLiteral("\r\n");
 // Whatever a modem streams, the box shows no more of it than this.
 constexpr int ExcerptLength = 40;
 
-QString portLine(const QString& portCaption, const QString& deviceName)
+QString portLine(const QString& portCaption, const QString& devicePath)
 {
     if (portCaption.isEmpty())
         return {};
-    return QStringLiteral("ポート: %1（%2）").arg(portCaption, deviceName);
+    return QStringLiteral("ポート: %1（%2）").arg(portCaption, devicePath);
 }
 
 QString excerpt(const QStringList& lines)
@@ -84,11 +84,11 @@ QStringList outcomeLines(const ModemCheck::Result& result)
         return noAnswerLines(result);
     case Outcome::PortNotOpened:
         return {ModemSentences::portNotOpened(),
-                ModemSentences::portOpenFailure(result.deviceName, result.reason)};
+                ModemSentences::portOpenFailure(result.openFailure)};
     case Outcome::DeviceLost:
         break;
     }
-    return {ModemSentences::deviceLost(result.deviceName, result.reason),
+    return {ModemSentences::deviceLost(result.devicePath, result.lostDetail),
             QStringLiteral("ポートを閉じました。")};
 }
 
@@ -102,7 +102,7 @@ QString ModemCheckReport::title()
 QString ModemCheckReport::text(const QString& portCaption, const ModemCheck::Result& result)
 {
     QStringList lines =
-        QStringList{portLine(portCaption, result.deviceName)} + outcomeLines(result);
+        QStringList{portLine(portCaption, result.devicePath)} + outcomeLines(result);
     lines.removeAll(QString());
     return lines.join(LineBreak);
 }

@@ -1,62 +1,58 @@
 #include "ModemMenu.h"
 
-#include "LineControl.h"
 #include "MessageBoxes.h"
 #include "ModemCheck.h"
 #include "ModemCheckReport.h"
 #include "PortDialog.h"
-#include "PortMapping.h"
-#include "SettingsControls.h"
 
-#include <QComboBox>
 #include <QMenuBar>
 #include <QPointer>
-#include <QStatusBar>
 
-ModemMenu::ModemMenu(QMenuBar& menuBar, const Parts& parts, QWidget* window)
-    : QObject(window), m_parts(parts), m_window(window)
+ModemMenu::ModemMenu(Host& host, ModemCheck& check, const SerialDevices& devices,
+                     MessageBoxes& boxes, QWidget* window)
+    : m_host(host), m_check(check), m_devices(devices), m_boxes(boxes), m_window(window),
+      m_portSettings(QStringLiteral("ポート設定(&P)..."), window),
+      m_modemCheck(QStringLiteral("接続確認(&C)"), window)
 {
-    QMenu* modemMenu = menuBar.addMenu(QStringLiteral("ﾓﾃﾞﾑ(&M)"));
-    modemMenu->setObjectName(QStringLiteral("modemMenu"));
-    m_portSettings =
-        modemMenu->addAction(QStringLiteral("ポート設定(&P)..."), this, &ModemMenu::openPortDialog);
-    m_portSettings->setObjectName(QStringLiteral("MenuPortSettings"));
-    m_modemCheck =
-        modemMenu->addAction(QStringLiteral("接続確認(&C)"), this, &ModemMenu::checkModem);
-    m_modemCheck->setObjectName(QStringLiteral("MenuModemCheck"));
-    connect(&parts.line, &LineControl::stateChanged, this, &ModemMenu::enableWhilePortFree);
-    connect(&parts.check, &ModemCheck::runningChanged, this, &ModemMenu::enableWhilePortFree);
-    enableWhilePortFree();
+    m_portSettings.setObjectName(QStringLiteral("MenuPortSettings"));
+    m_modemCheck.setObjectName(QStringLiteral("MenuModemCheck"));
+    connect(&m_portSettings, &QAction::triggered, this, &ModemMenu::openPortDialog);
+    connect(&m_modemCheck, &QAction::triggered, this, &ModemMenu::checkModem);
 }
 
-void ModemMenu::enableWhilePortFree()
+void ModemMenu::addTo(QMenuBar& menuBar)
 {
-    const bool portFree =
-        m_parts.line.state() == LineControl::State::Idle && !m_parts.check.isRunning();
-    m_portSettings->setEnabled(portFree);
-    m_modemCheck->setEnabled(portFree);
+    QMenu* menu = menuBar.addMenu(QStringLiteral("ﾓﾃﾞﾑ(&M)"));
+    menu->setObjectName(QStringLiteral("modemMenu"));
+    menu->addAction(&m_portSettings);
+    menu->addAction(&m_modemCheck);
+}
+
+void ModemMenu::setPortFree(bool free)
+{
+    m_portSettings.setEnabled(free);
+    m_modemCheck.setEnabled(free);
 }
 
 void ModemMenu::openPortDialog()
 {
-    PortDialog dialog(m_parts.serialDevices, m_parts.settings.portDevices(), m_window);
-    if (dialog.exec() == QDialog::Accepted && m_parts.settings.setPortDevices(dialog.choices()))
-        Q_EMIT portDevicesChanged();
+    PortDialog dialog(m_devices, m_host.portDevices(), m_host.portOverrides(), m_window);
+    if (dialog.exec() == QDialog::Accepted)
+        m_host.choosePortDevices(dialog.choices());
 }
 
 void ModemMenu::checkModem()
 {
-    if (m_parts.line.state() != LineControl::State::Idle)
+    if (!m_modemCheck.isEnabled())
         return;
-    const int comIndex = m_parts.portList.currentIndex();
-    const QString caption = PortMapping::captions().value(comIndex);
-    m_parts.statusBar.showMessage(QStringLiteral("%1 のモデムを確認しています…").arg(caption));
+    const QString caption = m_host.chosenPortCaption();
+    m_host.showProgress(QStringLiteral("%1 のモデムを確認しています…").arg(caption));
     const QPointer<ModemMenu> self(this);
-    const auto result = m_parts.check.run(comIndex, m_parts.settings.portDevice(comIndex));
+    const auto result = m_check.run(m_host.chosenDevicePath());
     if (!self)
         return;
-    m_parts.statusBar.clearMessage();
+    m_host.showProgress({});
     if (result)
-        m_parts.boxes.show(m_window, ModemCheckReport::title(),
-                           ModemCheckReport::text(caption, *result), MessageBoxes::Buttons::Ok);
+        m_boxes.show(m_window, ModemCheckReport::title(), ModemCheckReport::text(caption, *result),
+                     MessageBoxes::Buttons::Ok);
 }

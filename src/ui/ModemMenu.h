@@ -1,17 +1,16 @@
 #pragma once
 
+#include "PortMapping.h"
+#include "Settings.h"
+
+#include <QAction>
 #include <QObject>
 
-class LineControl;
 class MessageBoxes;
 class ModemCheck;
-class QAction;
-class QComboBox;
 class QMenuBar;
-class QStatusBar;
 class QWidget;
 class SerialDevices;
-class SettingsControls;
 
 // The menu "ﾓﾃﾞﾑ": which device each COM port opens, and a check that the modem on the chosen
 // port answers. Both wait while a call or a check holds the port: the check writes to the
@@ -19,29 +18,40 @@ class SettingsControls;
 class ModemMenu : public QObject {
     Q_OBJECT
 public:
-    struct Parts {
-        LineControl& line;
-        ModemCheck& check;
-        const SerialDevices& serialDevices;
-        MessageBoxes& boxes;
-        const SettingsControls& settings;
-        QComboBox& portList;
-        QStatusBar& statusBar;
+    // What the menu needs of the window's port choice.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        // "COM1"; empty when no port is chosen.
+        virtual QString chosenPortCaption() const = 0;
+        // The device the chosen port opens; empty when no port is chosen.
+        virtual QString chosenDevicePath() const = 0;
+        virtual const Settings::PortDevices& portDevices() const = 0;
+        // The user chose these devices in the dialog: a settings edit when they differ.
+        virtual void choosePortDevices(const Settings::PortDevices& devices) = 0;
+        virtual const PortMapping::Overrides& portOverrides() const = 0;
+        // What the menu is doing, for the status bar; empty when it is done.
+        virtual void showProgress(const QString& text) = 0;
     };
 
-    ModemMenu(QMenuBar& menuBar, const Parts& parts, QWidget* window);
+    ModemMenu(Host& host, ModemCheck& check, const SerialDevices& devices, MessageBoxes& boxes,
+              QWidget* window);
 
-Q_SIGNALS:
-    // The user chose other devices: a settings edit.
-    void portDevicesChanged();
+    // As the menu "ﾓﾃﾞﾑ" after the menus already there.
+    void addTo(QMenuBar& menuBar);
+    // Only while no call and no check holds the port.
+    void setPortFree(bool free);
 
 private:
-    void enableWhilePortFree();
     void openPortDialog();
     void checkModem();
 
-    Parts m_parts;
+    Host& m_host;
+    ModemCheck& m_check;
+    const SerialDevices& m_devices;
+    MessageBoxes& m_boxes;
     QWidget* m_window;
-    QAction* m_portSettings = nullptr;
-    QAction* m_modemCheck = nullptr;
+    // Children of the window too, so that automation finds them by name.
+    QAction m_portSettings;
+    QAction m_modemCheck;
 };

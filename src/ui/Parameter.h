@@ -13,14 +13,16 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-// The modal editor of the member or the facility list. The mode follows from the window
-// title alone: "施設追加" edits the facilities, any other title the members. The editor works
-// on a copy taken each time it is shown; "登録" hands the copy back, every other way of
-// closing discards it (after a question when it was changed).
+// The modal editor of the member or the facility list. The editor works on a copy taken each
+// time it is shown; "登録" hands the copy back, every other way of closing discards it (after a
+// question when it was changed).
 class Parameter : public QDialog {
     Q_OBJECT
 public:
-    Parameter(RegistrationLists& lists, MessageBoxes& boxes, QWidget* parent = nullptr);
+    using Kind = RegistrationEntry::Kind;
+
+    // Titled "メンバー追加" or "施設追加" by the list it edits.
+    Parameter(Kind kind, RegistrationLists& lists, MessageBoxes& boxes, QWidget* parent = nullptr);
     ~Parameter() override;
 
     // Every way of closing ends here (close button, close box, Escape, "登録"), so the
@@ -44,16 +46,16 @@ private:
     RegistrationEntry::Fields fieldTexts() const;
     QStringList listItems() const;
 
+    const Kind m_kind;
+    const RegistrationEntry::Limits m_fieldLimits;
     RegistrationLists& m_lists;
     MessageBoxes& m_boxes;
-    QListWidget* m_list1 = nullptr;
+    QListWidget* m_entryList = nullptr;
     QPushButton* m_addButton = nullptr;
     QPushButton* m_closeButton = nullptr;
-    QPushButton* m_delButton = nullptr;
-    QPushButton* m_copyButton = nullptr;
-    std::array<QLineEdit*, 3> m_text1{};
-    std::array<QLabel*, 3> m_label1{};
-    RegistrationLists::Kind m_kind = RegistrationLists::Kind::Members;
-    RegistrationEntry::Limits m_fieldLimits = RegistrationEntry::MemberLimits;
+    QPushButton* m_removeButton = nullptr;
+    QPushButton* m_applyButton = nullptr;
+    std::array<QLineEdit*, 3> m_fields{};
+    std::array<QLabel*, 3> m_fieldLabels{};
     bool m_listChanged = false;
 };

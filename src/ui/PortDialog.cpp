@@ -1,6 +1,6 @@
 #include "PortDialog.h"
 
-#include "PortMapping.h"
+#include "ModemSentences.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -32,12 +32,13 @@ bool isListed(const QList<SerialDevices::Device>& listed, const QString& path)
 
 } // namespace
 
-PortDialog::PortDialog(const SerialDevices& devices, const PortDevices& chosen, QWidget* parent)
+PortDialog::PortDialog(const SerialDevices& devices, const PortDevices& chosen,
+                       const PortMapping::Overrides& overrides, QWidget* parent)
     : QDialog(parent), m_devices(devices)
 {
     setObjectName(QStringLiteral("PortDialog"));
     setWindowTitle(QStringLiteral("ポート設定"));
-    buildLayout();
+    buildLayout(overrides);
     relist(chosen);
 }
 
@@ -49,7 +50,7 @@ PortDialog::PortDevices PortDialog::choices() const
     return devices;
 }
 
-void PortDialog::buildLayout()
+void PortDialog::buildLayout(const PortMapping::Overrides& overrides)
 {
     auto* layout = new QVBoxLayout(this);
     m_heading = new QLabel(this);
@@ -71,9 +72,9 @@ void PortDialog::buildLayout()
         m_choosers[port]->setObjectName(QStringLiteral("PortChoice%1").arg(port + 1));
         form->addRow(captions[port], m_choosers[port]);
         // The variable wins over any choice made here; say so where the choice is made.
-        const PortMapping::Device device = PortMapping::resolve(port);
+        const PortMapping::Device device = PortMapping::resolve(port, {}, overrides);
         if (device.source == PortMapping::Source::Environment)
-            form->addRow(QString(), new QLabel(PortMapping::toolTipFor(port), this));
+            form->addRow(QString(), new QLabel(ModemSentences::portToolTip(port, device), this));
     }
     layout->addLayout(form);
 

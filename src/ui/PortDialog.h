@@ -1,7 +1,8 @@
 #pragma once
 
+#include "PortMapping.h"
 #include "SerialDevices.h"
-#include "SettingsControls.h"
+#include "Settings.h"
 
 #include <QDialog>
 
@@ -18,16 +19,18 @@ class QTableWidget;
 class PortDialog : public QDialog {
     Q_OBJECT
 public:
-    using PortDevices = SettingsControls::PortDevices;
+    using PortDevices = Settings::PortDevices;
 
-    // chosen: per port the device the settings keep, empty for its default.
-    PortDialog(const SerialDevices& devices, const PortDevices& chosen, QWidget* parent = nullptr);
+    // chosen: per port the device the settings keep, empty for its default. overrides: the
+    // devices the environment sets, which win over any choice made here.
+    PortDialog(const SerialDevices& devices, const PortDevices& chosen,
+               const PortMapping::Overrides& overrides, QWidget* parent = nullptr);
 
-    // Per port the device chosen, empty for its default.
+    // Per port the device chosen, empty for its default (also when it is chosen by name).
     PortDevices choices() const;
 
 private:
-    void buildLayout();
+    void buildLayout(const PortMapping::Overrides& overrides);
     void relist(const PortDevices& chosen);
     void fillTable();
     void fillChooser(int port, const QString& chosen);

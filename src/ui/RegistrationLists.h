@@ -1,12 +1,14 @@
 #pragma once
 
+#include "RegistrationEntry.h"
+
 #include <QStringList>
 
 // What the registration editor needs of the main window: a copy of one of its two lists
 // when it opens, and a way to hand the edited list back ("登録").
 class RegistrationLists {
 public:
-    enum class Kind { Members, Facilities };
+    using Kind = RegistrationEntry::Kind;
 
     virtual ~RegistrationLists() = default;
 

@@ -1,17 +1,12 @@
 #include "ReserveForm.h"
 
-#include "CallStatus.h"
-#include "FieldSenders.h"
 #include "FlowChartArrows.h"
 #include "LineButtonStates.h"
-#include "LineMessages.h"
 #include "MessageBoxes.h"
 #include "ModemCheck.h"
-#include "ModemMenu.h"
+#include "ModemSentences.h"
 #include "Parameter.h"
-#include "PortMapping.h"
-#include "SettingsFile.h"
-#include "StepFocus.h"
+#include "SettingsStore.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -45,10 +40,15 @@ const QString SaveQuestion = QStringLiteral("パラメータを保存します�
 } // namespace
 
 ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
-                         MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent)
-    : QMainWindow(parent), m_line(line), m_check(check), m_serialDevices(serialDevices),
-      m_boxes(boxes), m_settingsPath(std::move(settingsPath)), m_scale(logicalDpiX()),
-      m_senders(std::make_unique<FieldSenders>(line, boxes, this))
+                         MessageBoxes& boxes, const SettingsStore& store,
+                         const PortMapping::Overrides& overrides, QWidget* parent)
+    : QMainWindow(parent), m_line(line), m_check(check), m_boxes(boxes), m_store(store),
+      m_overrides(overrides), m_scale(logicalDpiX()),
+      m_ui(ReserveFormLayout::create(buildPanel(), m_scale)),
+      m_arrows(new FlowChartArrows(m_ui, m_scale, centralWidget())), m_settings(m_ui),
+      m_senders(line, boxes, this), m_status(line, *statusBar(), this),
+      m_lineMessages(line, boxes, this), m_modemMenu(*this, check, serialDevices, boxes, this),
+      m_stepFocus(m_ui, line, m_senders, m_status)
 {
     initIconResources();
     setObjectName(QStringLiteral("ReserveForm"));
@@ -58,24 +58,18 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
         icon.addFile(QStringLiteral(":/icons/tarvik-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
 
-    buildPanel();
     buildMenus();
-    buildStatusBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    connectLine();
-    connectSenders();
+    m_senders.setStepNamer([this](const QStringList& parts) { m_status.nameStep(parts); });
+    connectSteps();
+    connect(&m_line, &LineControl::stateChanged, this, &ReserveForm::showLineState);
+    connect(&m_check, &ModemCheck::runningChanged, this, [this] { showLineState(m_line.state()); });
+    connect(m_ui.portList, &QComboBox::currentIndexChanged, this, [this] { showPortToolTips(); });
     trackEdits();
     startUp();
-    // Last: it moves the focus only onto buttons the line's state has enabled already.
-    m_stepFocus = std::make_unique<StepFocus>(m_ui, m_line, *m_senders, *m_status);
 }
 
 ReserveForm::~ReserveForm() = default;
-
-bool ReserveForm::changedFlag() const
-{
-    return m_changedFlag;
-}
 
 void ReserveForm::setChangedFlag(bool changed)
 {
@@ -84,54 +78,32 @@ void ReserveForm::setChangedFlag(bool changed)
 
 // ---- building -------------------------------------------------------------------------------
 
-void ReserveForm::buildPanel()
+QWidget* ReserveForm::buildPanel()
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("ReservePanel"));
-    const QRect clientArea = m_scale.toPixels(QRect(0, 0, 7500, 6015));
-    panel->setFixedSize(clientArea.size());
+    panel->setFixedSize(m_scale.toPixels(QRect(0, 0, 7500, 6015)).size());
     setCentralWidget(panel);
-    // Created first, so every control lies above the lines.
-    auto* arrows = new FlowChartArrows(m_scale, panel);
-    arrows->setGeometry(clientArea);
-    m_ui = ReserveFormLayout::create(panel, m_scale);
+    return panel;
 }
 
 void ReserveForm::buildMenus()
 {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
-    QAction* menuSave =
-        fileMenu->addAction(QStringLiteral("保存(&S)"), this, &ReserveForm::saveFromMenu);
-    menuSave->setObjectName(QStringLiteral("MenuSave"));
-    QAction* menuExit =
-        fileMenu->addAction(QStringLiteral("終了(&X)"), this, &ReserveForm::exitFromMenu);
-    menuExit->setObjectName(QStringLiteral("MenuExit"));
+    fileMenu->addAction(QStringLiteral("保存(&S)"), this, &ReserveForm::saveFromMenu)
+        ->setObjectName(QStringLiteral("MenuSave"));
+    fileMenu->addAction(QStringLiteral("終了(&X)"), this, &ReserveForm::exitFromMenu)
+        ->setObjectName(QStringLiteral("MenuExit"));
 
     QMenu* registMenu = menuBar()->addMenu(QStringLiteral("登録(&R)"));
     registMenu->setObjectName(QStringLiteral("registMenu"));
-    QAction* addMember = registMenu->addAction(
-        QStringLiteral("ID番号(&I)"), this, [this] { openEditor(QStringLiteral("メンバー追加")); });
-    addMember->setObjectName(QStringLiteral("AddMember"));
-    QAction* addFacirity = registMenu->addAction(
-        QStringLiteral("施設(&F)"), this, [this] { openEditor(QStringLiteral("施設追加")); });
-    addFacirity->setObjectName(QStringLiteral("AddFacirity"));
+    registMenu->addAction(QStringLiteral("ID番号(&I)"), this, [this] { openEditor(Kind::Member); })
+        ->setObjectName(QStringLiteral("AddMember"));
+    registMenu->addAction(QStringLiteral("施設(&F)"), this, [this] { openEditor(Kind::Facility); })
+        ->setObjectName(QStringLiteral("AddFacirity"));
 
-    auto* modemMenu = new ModemMenu(
-        *menuBar(),
-        {m_line, m_check, m_serialDevices, m_boxes, m_settings, *m_ui.portList, *statusBar()},
-        this);
-    connect(modemMenu, &ModemMenu::portDevicesChanged, this, [this] {
-        setChangedFlag(true);
-        showPortToolTip(m_ui.portList->currentIndex());
-    });
-}
-
-void ReserveForm::buildStatusBar()
-{
-    m_status = new CallStatus(m_line, *statusBar(), this);
-    m_senders->setStepNamer(
-        [status = m_status](const QStringList& partNames) { status->nameStep(partNames); });
+    m_modemMenu.addTo(*menuBar());
 }
 
 // ---- start-up -------------------------------------------------------------------------------
@@ -140,11 +112,12 @@ void ReserveForm::startUp()
 {
     m_ui.calendar->setSelectedDate(QDate::currentDate());
     fillFixedLists();
-    m_settings.show(SettingsFile::load(m_settingsPath()));
-    showPortToolTip(m_ui.portList->currentIndex());
+    m_settings.show(m_store.load());
+    showPortToolTips();
     showLineState(m_line.state());
     m_ui.freeToneField->clear();
-    // Last: loading the fields raised their change notifications.
+    // Loading the fields raised their change notifications: a window fresh from the file is
+    // unchanged.
     setChangedFlag(false);
 }
 
@@ -160,7 +133,7 @@ void ReserveForm::fillFixedLists()
 bool ReserveForm::saveSettings()
 {
     QString reason;
-    if (!SettingsFile::save(m_settingsPath(), m_settings.read(), &reason)) {
+    if (!m_store.save(m_settings.read(), &reason)) {
         m_boxes.show(this, QStringLiteral("保存できません"),
                      QStringLiteral("設定を保存できませんでした。\r\n") + reason,
                      MessageBoxes::Buttons::Ok);
@@ -183,62 +156,73 @@ void ReserveForm::replaceRegistrationList(Kind kind, const QStringList& entries)
     setChangedFlag(true);
 }
 
-void ReserveForm::openEditor(const QString& title)
+void ReserveForm::openEditor(Kind kind)
 {
-    Parameter editor(*this, m_boxes, this);
-    editor.setWindowTitle(title);
+    Parameter editor(kind, *this, m_boxes, this);
     editor.exec();
 }
 
-// ---- line -----------------------------------------------------------------------------------
+// ---- the steps of a call --------------------------------------------------------------------
 
-void ReserveForm::connectLine()
+void ReserveForm::connectSteps()
 {
-    connect(m_ui.hookButton, &QPushButton::clicked, this, &ReserveForm::hook);
-    connect(m_ui.dialButton, &QPushButton::clicked, this, &ReserveForm::dial);
-    connect(m_ui.hookOffButton, &QPushButton::clicked, &m_line, &LineControl::hookOff);
-    connect(&m_line, &LineControl::stateChanged, this, &ReserveForm::showLineState);
-    new LineMessages(m_line, m_boxes, this);
-    connect(m_ui.portList, &QComboBox::currentIndexChanged, this, &ReserveForm::showPortToolTip);
-    connect(&m_check, &ModemCheck::runningChanged, this, [this] { showLineState(m_line.state()); });
+    for (std::size_t i = 0; i < m_ui.stepButtons.size(); ++i)
+        connect(m_ui.button(Step(i)), &QPushButton::clicked, this, [this, i] { press(Step(i)); });
+    for (int key = 0; key < int(m_ui.keyButtons.size()); ++key)
+        connect(m_ui.keyButtons[std::size_t(key)], &QPushButton::clicked, this,
+                [this, key] { m_senders.sendKey(key); });
+    connect(m_ui.sendFreeToneButton, &QPushButton::clicked, this,
+            [this] { m_senders.sendFreeString(m_ui.freeToneField->text()); });
+}
+
+void ReserveForm::press(Step step)
+{
+    switch (step) {
+    case Step::Hook:
+        return hook();
+    case Step::Dial:
+        return dial();
+    case Step::HookOff:
+        return m_line.hookOff();
+    default:
+        return m_senders.send(step, callFields());
+    }
+}
+
+CallFields ReserveForm::callFields() const
+{
+    return {m_ui.serviceList->currentText(),
+            m_settings.selectedEntry(Kind::Member),
+            m_settings.selectedEntry(Kind::Facility),
+            m_ui.conditionsField->text(),
+            m_ui.dateField->text(),
+            m_ui.timeSlotField->text(),
+            m_ui.purposeField->text()};
 }
 
 void ReserveForm::showLineState(LineControl::State state)
 {
     const LineButtonStates enabled = LineButtonStates::forState(state);
     // A running check holds the port: Hook could not open it.
-    m_ui.hookButton->setEnabled(enabled.hook && !m_check.isRunning());
-    m_ui.dialButton->setEnabled(enabled.dial);
-    m_ui.hookOffButton->setEnabled(enabled.hookOff);
-    enableFieldButtons(enabled.fields);
-}
-
-void ReserveForm::enableFieldButtons(bool enabled)
-{
-    for (QPushButton* key : m_ui.keyButtons)
-        key->setEnabled(enabled);
-    for (int point = 0; point < int(m_ui.yesButtons.size()); ++point) {
-        m_ui.yesButtons[point]->setEnabled(enabled);
-        m_ui.noButtons[point]->setEnabled(enabled);
-    }
-    for (QPushButton* step :
-         {m_ui.serviceButton, m_ui.memberButton, m_ui.facilityButton, m_ui.conditionsButton,
-          m_ui.dateButton, m_ui.timeSlotButton, m_ui.purposeButton, m_ui.nextReservationButton,
-          m_ui.otherServiceButton})
-        step->setEnabled(enabled);
+    m_ui.button(Step::Hook)->setEnabled(enabled.hook && !m_check.isRunning());
+    m_ui.button(Step::Dial)->setEnabled(enabled.dial);
+    m_ui.button(Step::HookOff)->setEnabled(enabled.hookOff);
+    for (QPushButton* button : m_ui.fieldButtons)
+        button->setEnabled(enabled.fields);
+    m_modemMenu.setPortFree(state == LineControl::State::Idle && !m_check.isRunning());
+    m_stepFocus.followLineState(state);
 }
 
 void ReserveForm::hook()
 {
     if (!m_check.isRunning())
-        m_line.hook(m_ui.portList->currentIndex(),
-                    m_settings.portDevice(m_ui.portList->currentIndex()));
+        m_line.hook(chosenDevicePath());
 }
 
 void ReserveForm::dial()
 {
     const QString number = m_ui.numberField->text();
-    if (!m_senders->checkToneString(number))
+    if (!m_senders.checkToneString(number))
         return;
     // Tone for "Tone" and also when no mode is selected.
     const auto mode = m_ui.dialModeList->currentIndex() == PulseIndex ? LineControl::DialMode::Pulse
@@ -246,45 +230,63 @@ void ReserveForm::dial()
     m_line.dial(mode, number);
 }
 
-void ReserveForm::showPortToolTip(int comIndex)
+// ---- the port -------------------------------------------------------------------------------
+
+PortMapping::Device ReserveForm::chosenDevice() const
 {
-    m_ui.portList->setToolTip(m_ui.portList->itemData(comIndex, Qt::ToolTipRole).toString());
+    return PortMapping::resolve(m_ui.portList->currentIndex(), m_settings.portDevices(),
+                                m_overrides);
 }
 
-// ---- field senders and edit tracking ---------------------------------------------------------
-
-void ReserveForm::connectSenders()
+// Each entry of the list names its device, and so does the list for the entry chosen.
+void ReserveForm::showPortToolTips()
 {
-    FieldSenders* senders = m_senders.get();
-    const auto onClick = [this](QPushButton* button, auto send) {
-        connect(button, &QPushButton::clicked, this, send);
-    };
-    for (int key = 0; key < int(m_ui.keyButtons.size()); ++key)
-        onClick(m_ui.keyButtons[key], [senders, key] { senders->sendKey(key); });
-    for (int point = 0; point < int(m_ui.yesButtons.size()); ++point) {
-        onClick(m_ui.yesButtons[point], [senders] { senders->sendAnswer(true); });
-        onClick(m_ui.noButtons[point], [senders] { senders->sendAnswer(false); });
+    for (int port = 0; port < m_ui.portList->count(); ++port) {
+        const auto device = PortMapping::resolve(port, m_settings.portDevices(), m_overrides);
+        m_ui.portList->setItemData(port, ModemSentences::portToolTip(port, device),
+                                   Qt::ToolTipRole);
     }
-    onClick(m_ui.nextReservationButton, [senders] { senders->sendAnswer(true); });
-    onClick(m_ui.otherServiceButton, [senders] { senders->sendAnswer(false); });
-    onClick(m_ui.serviceButton,
-            [this, senders] { senders->sendService(m_ui.serviceList->currentText()); });
-    onClick(m_ui.memberButton,
-            [this, senders] { senders->sendMember(m_settings.selectedEntry(Kind::Members)); });
-    onClick(m_ui.facilityButton,
-            [this, senders] { senders->sendFacility(m_settings.selectedEntry(Kind::Facilities)); });
-    for (const auto& [button, field] : {std::pair(m_ui.conditionsButton, m_ui.conditionsField),
-                                        std::pair(m_ui.dateButton, m_ui.dateField),
-                                        std::pair(m_ui.purposeButton, m_ui.purposeField)}) {
-        onClick(button, [senders, button = button, field = field] {
-            senders->sendField(button->text(), field->text());
-        });
-    }
-    onClick(m_ui.timeSlotButton,
-            [this, senders] { senders->sendTimeSlot(m_ui.timeSlotField->text()); });
-    onClick(m_ui.sendFreeToneButton,
-            [this, senders] { senders->sendFreeString(m_ui.freeToneField->text()); });
+    m_ui.portList->setToolTip(
+        ModemSentences::portToolTip(m_ui.portList->currentIndex(), chosenDevice()));
 }
+
+QString ReserveForm::chosenPortCaption() const
+{
+    return PortMapping::caption(m_ui.portList->currentIndex());
+}
+
+QString ReserveForm::chosenDevicePath() const
+{
+    return chosenDevice().path;
+}
+
+const Settings::PortDevices& ReserveForm::portDevices() const
+{
+    return m_settings.portDevices();
+}
+
+void ReserveForm::choosePortDevices(const Settings::PortDevices& devices)
+{
+    if (!m_settings.setPortDevices(devices))
+        return;
+    setChangedFlag(true);
+    showPortToolTips();
+}
+
+const PortMapping::Overrides& ReserveForm::portOverrides() const
+{
+    return m_overrides;
+}
+
+void ReserveForm::showProgress(const QString& text)
+{
+    if (text.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(text);
+}
+
+// ---- edits ----------------------------------------------------------------------------------
 
 void ReserveForm::trackEdits()
 {

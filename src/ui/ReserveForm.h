@@ -1,39 +1,39 @@
 #pragma once
 
+#include "CallStatus.h"
+#include "FieldSenders.h"
 #include "LineControl.h"
+#include "LineMessages.h"
+#include "ModemMenu.h"
+#include "PortMapping.h"
 #include "RegistrationLists.h"
 #include "ReserveFormLayout.h"
 #include "SettingsControls.h"
+#include "StepFocus.h"
 #include "TwipScale.h"
 
 #include <QMainWindow>
 
-#include <functional>
-#include <memory>
-
-class CallStatus;
-class FieldSenders;
+class FlowChartArrows;
 class MessageBoxes;
 class ModemCheck;
 class SerialDevices;
-class StepFocus;
+class SettingsStore;
 
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
 // the call. The controls are the only copy of the settings while the program runs.
-class ReserveForm : public QMainWindow, public RegistrationLists {
+class ReserveForm : public QMainWindow, public RegistrationLists, private ModemMenu::Host {
     Q_OBJECT
 public:
-    // Where the settings file lives, asked anew at every load and save.
-    using SettingsPath = std::function<QString()>;
-
+    // overrides: the devices the environment sets for the ports, read once at the start.
     ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
-                MessageBoxes& boxes, SettingsPath settingsPath, QWidget* parent = nullptr);
+                MessageBoxes& boxes, const SettingsStore& store,
+                const PortMapping::Overrides& overrides, QWidget* parent = nullptr);
     ~ReserveForm() override;
 
     // The settings shown have been edited since they were last loaded or saved.
-    bool changedFlag() const;
-    void setChangedFlag(bool changed);
+    bool changedFlag() const { return m_changedFlag; }
 
     // Clears the changed flag; on failure shows why, keeps the flag and returns false.
     bool saveSettings();
@@ -54,40 +54,53 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildPanel();
+    using Step = CallProcedure::Step;
+
+    QWidget* buildPanel();
     void buildMenus();
-    void buildStatusBar();
     void fillFixedLists();
-    void connectLine();
-    void connectSenders();
+    void connectSteps();
     void trackEdits();
     void startUp();
 
+    void press(Step step);
+    CallFields callFields() const;
     void showLineState(LineControl::State state);
-    void enableFieldButtons(bool enabled);
     void hook();
     void dial();
-    void showPortToolTip(int comIndex);
+    PortMapping::Device chosenDevice() const;
+    void showPortToolTips();
 
-    void openEditor(const QString& title);
+    // ModemMenu::Host
+    QString chosenPortCaption() const override;
+    QString chosenDevicePath() const override;
+    const Settings::PortDevices& portDevices() const override;
+    void choosePortDevices(const Settings::PortDevices& devices) override;
+    const PortMapping::Overrides& portOverrides() const override;
+    void showProgress(const QString& text) override;
+
+    void openEditor(Kind kind);
 
     void saveFromMenu();
     void exitFromMenu();
     bool askToSaveBeforeLeaving();
     void endProgram();
     void hangUpBeforeLeaving();
+    void setChangedFlag(bool changed);
 
     LineControl& m_line;
     ModemCheck& m_check;
-    const SerialDevices& m_serialDevices;
     MessageBoxes& m_boxes;
-    SettingsPath m_settingsPath;
-    TwipScale m_scale;
+    const SettingsStore& m_store;
+    const PortMapping::Overrides m_overrides;
+    const TwipScale m_scale;
     ReserveFormControls m_ui;
-    SettingsControls m_settings{m_ui};
-    std::unique_ptr<FieldSenders> m_senders;
-    CallStatus* m_status = nullptr;
-    // A member, not a child: it goes before the controls whose focus it follows.
-    std::unique_ptr<StepFocus> m_stepFocus;
+    FlowChartArrows* m_arrows;
+    SettingsControls m_settings;
+    FieldSenders m_senders;
+    CallStatus m_status;
+    LineMessages m_lineMessages;
+    ModemMenu m_modemMenu;
+    StepFocus m_stepFocus;
     bool m_changedFlag = false;
 };

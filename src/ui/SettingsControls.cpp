@@ -1,7 +1,5 @@
 #include "SettingsControls.h"
 
-#include "PortMapping.h"
-
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -20,20 +18,20 @@ void select(QComboBox* list, int index)
     list->setCurrentIndex(index < list->count() ? index : -1);
 }
 
-void fill(QComboBox* list, const QStringList& entries)
+void fill(QComboBox* list, const QStringList& entries, int selected)
 {
     list->clear();
     list->addItems(entries);
-    list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    list->setCurrentIndex(list->count() > 0 ? selected : -1);
 }
 
 } // namespace
 
 SettingsControls::SettingsControls(const ReserveFormControls& controls) : m_controls(controls) {}
 
-void SettingsControls::show(const Settings& settings) const
+void SettingsControls::show(const Settings& settings)
 {
-    setPortDevices(settings.portDevices);
+    m_portDevices = settings.portDevices;
     select(m_controls.portList, settings.portIndex);
     select(m_controls.dialModeList, settings.dialModeIndex);
     m_controls.numberField->setText(settings.number);
@@ -41,15 +39,15 @@ void SettingsControls::show(const Settings& settings) const
     m_controls.purposeField->setText(settings.purposeCode);
     m_controls.dateField->setText(settings.date);
     m_controls.timeSlotField->setText(settings.timeSlot);
-    fill(m_controls.memberList, settings.members);
-    fill(m_controls.facilityList, settings.facilities);
+    fill(m_controls.memberList, settings.members, 0);
+    fill(m_controls.facilityList, settings.facilities, 0);
 }
 
 Settings SettingsControls::read() const
 {
     Settings settings;
     settings.portIndex = m_controls.portList->currentIndex();
-    settings.portDevices = portDevices();
+    settings.portDevices = m_portDevices;
     settings.dialModeIndex = m_controls.dialModeList->currentIndex();
     settings.number = m_controls.numberField->text();
     settings.conditionsCode = m_controls.conditionsField->text();
@@ -61,12 +59,12 @@ Settings SettingsControls::read() const
     return settings;
 }
 
-QStringList SettingsControls::registrationList(RegistrationLists::Kind kind) const
+QStringList SettingsControls::registrationList(Kind kind) const
 {
     return items(listOf(kind));
 }
 
-std::optional<QString> SettingsControls::selectedEntry(RegistrationLists::Kind kind) const
+std::optional<QString> SettingsControls::selectedEntry(Kind kind) const
 {
     const QComboBox* list = listOf(kind);
     if (list->currentIndex() < 0)
@@ -74,43 +72,19 @@ std::optional<QString> SettingsControls::selectedEntry(RegistrationLists::Kind k
     return list->itemText(list->currentIndex());
 }
 
-void SettingsControls::replaceRegistrationList(RegistrationLists::Kind kind,
-                                               const QStringList& entries) const
+void SettingsControls::replaceRegistrationList(Kind kind, const QStringList& entries)
 {
-    QComboBox* list = listOf(kind);
-    list->clear();
-    list->addItems(entries);
-    list->setCurrentIndex(-1);
+    fill(listOf(kind), entries, -1);
 }
 
-QComboBox* SettingsControls::listOf(RegistrationLists::Kind kind) const
+bool SettingsControls::setPortDevices(const Settings::PortDevices& devices)
 {
-    return kind == RegistrationLists::Kind::Members ? m_controls.memberList
-                                                    : m_controls.facilityList;
-}
-
-SettingsControls::PortDevices SettingsControls::portDevices() const
-{
-    PortDevices devices;
-    for (int port = 0; port < int(devices.size()); ++port)
-        devices[port] = portDevice(port);
-    return devices;
-}
-
-QString SettingsControls::portDevice(int comIndex) const
-{
-    return m_controls.portList->itemData(comIndex).toString();
-}
-
-bool SettingsControls::setPortDevices(const PortDevices& devices) const
-{
-    bool changed = false;
-    for (int port = 0; port < int(devices.size()); ++port) {
-        const QString device = PortMapping::storedChoice(port, devices[port]);
-        changed = changed || device != portDevice(port);
-        m_controls.portList->setItemData(port, device);
-        m_controls.portList->setItemData(port, PortMapping::toolTipFor(port, device),
-                                         Qt::ToolTipRole);
-    }
+    const bool changed = devices != m_portDevices;
+    m_portDevices = devices;
     return changed;
+}
+
+QComboBox* SettingsControls::listOf(Kind kind) const
+{
+    return kind == Kind::Member ? m_controls.memberList : m_controls.facilityList;
 }

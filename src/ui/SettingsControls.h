@@ -1,40 +1,40 @@
 #pragma once
 
-#include "RegistrationLists.h"
+#include "RegistrationEntry.h"
 #include "ReserveFormLayout.h"
 #include "Settings.h"
 
 #include <optional>
 
 // Where each stored setting lives while the program runs: the main window's controls are the
-// only copy of the settings, so loading puts every value into the control that shows it and
-// saving reads them back from there. The device each COM port opens is kept as the port
-// list's item data, beside the tool tip that names it.
+// only copy of the settings they show, so loading puts every value into its control and saving
+// reads them back from there. The devices chosen for the ports, which no control shows, are
+// kept here beside them.
 class SettingsControls {
 public:
-    using PortDevices = decltype(Settings::portDevices);
+    using Kind = RegistrationEntry::Kind;
 
     explicit SettingsControls(const ReserveFormControls& controls);
 
     // Also selects the first entry of each list. A port or dialling mode outside its list
     // selects nothing rather than a choice nobody made.
-    void show(const Settings& settings) const;
+    void show(const Settings& settings);
     Settings read() const;
 
-    QStringList registrationList(RegistrationLists::Kind kind) const;
+    QStringList registrationList(Kind kind) const;
     // The entry chosen in the list, nothing when none is.
-    std::optional<QString> selectedEntry(RegistrationLists::Kind kind) const;
+    std::optional<QString> selectedEntry(Kind kind) const;
     // Replaces the list, which then has no selection: the user picks from the new list.
-    void replaceRegistrationList(RegistrationLists::Kind kind, const QStringList& entries) const;
+    void replaceRegistrationList(Kind kind, const QStringList& entries);
 
     // Per port the device the settings keep, empty for its default.
-    PortDevices portDevices() const;
-    QString portDevice(int comIndex) const;
-    // A device equal to its port's default is kept as empty. False when nothing changed.
-    bool setPortDevices(const PortDevices& devices) const;
+    const Settings::PortDevices& portDevices() const { return m_portDevices; }
+    // False when nothing changed.
+    bool setPortDevices(const Settings::PortDevices& devices);
 
 private:
-    QComboBox* listOf(RegistrationLists::Kind kind) const;
+    QComboBox* listOf(Kind kind) const;
 
-    const ReserveFormControls& m_controls;
+    ReserveFormControls m_controls;
+    Settings::PortDevices m_portDevices{};
 };

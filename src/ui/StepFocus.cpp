@@ -51,39 +51,29 @@ QWidget* createHighlight(QWidget* panel)
 
 StepFocus::StepFocus(const ReserveFormControls& controls, LineControl& line, FieldSenders& senders,
                      CallStatus& status)
-    : m_line(line), m_senders(senders), m_status(status), m_window(controls.hookButton->window()),
-      m_stepButtons{controls.hookButton,         controls.dialButton,
-                    controls.serviceButton,      controls.yesButtons[0],
-                    controls.noButtons[0],       controls.memberButton,
-                    controls.facilityButton,     controls.conditionsButton,
-                    controls.yesButtons[1],      controls.noButtons[1],
-                    controls.dateButton,         controls.timeSlotButton,
-                    controls.purposeButton,      controls.yesButtons[2],
-                    controls.noButtons[2],       controls.nextReservationButton,
-                    controls.otherServiceButton, controls.hookOffButton},
-      m_highlight(createHighlight(controls.hookButton->parentWidget()))
+    : m_controls(controls), m_line(line), m_senders(senders), m_status(status),
+      m_window(buttonOf(Step::Hook)->window()),
+      m_highlight(createHighlight(buttonOf(Step::Hook)->parentWidget()))
 {
-    watchButtons(controls);
+    watchButtons();
     connect(&line, &LineControl::busyChanged, this,
             [this](bool busy) { busy ? startOperation() : finishOperation(); });
     connect(&line, &LineControl::commandAnswered, this, [this] { m_commandAnswered = true; });
-    connect(&line, &LineControl::stateChanged, this, &StepFocus::followLineState);
     connect(qApp, &QApplication::focusChanged, this, &StepFocus::showFocusedStep);
-    moveFocusTo(buttonOf(Step::Hook));
 }
 
 StepFocus::~StepFocus() = default;
 
-void StepFocus::watchButtons(const ReserveFormControls& controls)
+void StepFocus::watchButtons()
 {
-    for (QPushButton* step : m_stepButtons) {
+    for (QPushButton* step : m_controls.stepButtons) {
         const std::optional<Step> no = CallProcedure::noAnswerFor(*stepOf(step));
         watch(step,
               no ? QStringLiteral("%1、%2 は N").arg(PressKeys, buttonOf(*no)->text()) : PressKeys);
     }
-    for (QPushButton* key : controls.keyButtons)
+    for (QPushButton* key : m_controls.keyButtons)
         watch(key, QStringLiteral("%1（通話中は %2 キーでも）").arg(PressKeys, key->text()));
-    watch(controls.sendFreeToneButton, PressKeys);
+    watch(m_controls.sendFreeToneButton, PressKeys);
 }
 
 void StepFocus::watch(QPushButton* button, const QString& toolTip)
@@ -153,8 +143,6 @@ void StepFocus::finishOperation()
     showFocusedStep();
 }
 
-// Every way a call ends comes here: HookOFF, also when it ends the wait of another step, and
-// the modem going away. A new call starts at Hook.
 void StepFocus::followLineState(LineControl::State state)
 {
     if (state == LineControl::State::Idle)
@@ -191,8 +179,9 @@ void StepFocus::showFocusedStep()
 
 std::optional<CallProcedure::Step> StepFocus::stepOf(const QPushButton* button) const
 {
-    const auto found = std::find(m_stepButtons.begin(), m_stepButtons.end(), button);
-    if (!button || found == m_stepButtons.end())
+    const auto& buttons = m_controls.stepButtons;
+    const auto found = std::find(buttons.begin(), buttons.end(), button);
+    if (!button || found == buttons.end())
         return std::nullopt;
-    return Step(found - m_stepButtons.begin());
+    return Step(found - buttons.begin());
 }

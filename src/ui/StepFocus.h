@@ -29,31 +29,35 @@ public:
               CallStatus& status);
     ~StepFocus() override;
 
+    // Every way a call ends comes here, once the window has enabled the buttons of the state:
+    // HookOFF, also when it ends the wait of another step, and the modem going away. A new
+    // call starts at Hook, and so does the window.
+    void followLineState(LineControl::State state);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     using Step = CallProcedure::Step;
 
-    void watchButtons(const ReserveFormControls& controls);
+    void watchButtons();
     void watch(QPushButton* button, const QString& toolTip);
     std::function<void()> actionFor(QPushButton* button, const QKeyEvent& key);
 
     void startOperation();
     void finishOperation();
-    void followLineState(LineControl::State state);
     QPushButton* destinationAfter(QPushButton* finished) const;
     void moveFocusTo(QPushButton* button);
     void showFocusedStep();
 
-    QPushButton* buttonOf(Step step) const { return m_stepButtons[std::size_t(step)]; }
+    QPushButton* buttonOf(Step step) const { return m_controls.button(step); }
     std::optional<Step> stepOf(const QPushButton* button) const;
 
+    ReserveFormControls m_controls;
     LineControl& m_line;
     FieldSenders& m_senders;
     CallStatus& m_status;
     QWidget* m_window;
-    std::array<QPushButton*, CallProcedure::StepCount> m_stepButtons{}; // in the order of Step
     QWidget* m_highlight;
     // The button pressed last: the operation that starts next is its click's.
     QPointer<QPushButton> m_pressed;

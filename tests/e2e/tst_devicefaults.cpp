@@ -11,6 +11,8 @@
 
 namespace {
 
+using Step = CallProcedure::Step;
+
 const QString PortFailure = QStringLiteral("ポートを開けません");
 const QString DeviceLost = QStringLiteral("モデムとの通信が切れました");
 const QString NoReply = QStringLiteral("モデムから応答がありません");
@@ -57,23 +59,23 @@ private Q_SLOTS:
             QSKIP("root opens any device; permission denied can only be met as another user");
 
         ModemSimulator simulator;
-        QVERIFY(simulator.startAsCom1(simulatorFlags));
+        QVERIFY(simulator.start(simulatorFlags));
         if (port == "locked")
             QVERIFY(QFile::setPermissions(simulator.devicePath(), QFileDevice::Permissions()));
         SerialPortOpener opener;
         const PortOpener::Result otherProgram =
-            port == "held" ? opener.open(0, {}) : PortOpener::Result{};
+            port == "held" ? opener.open(simulator.devicePath()) : PortOpener::Result{};
 
-        WindowFixture f(opener);
+        WindowFixture f(opener, {}, WindowFixture::shortTiming(), simulator.asCom1());
         f.boxes().answerNext(MessageBoxes::Answer::Ok, int(boxTitles.size()));
-        f.control<QLineEdit>("Text5")->setText(EditedDate);
-        f.click("Command1");
+        f.ui().dateField->setText(EditedDate);
+        f.click(Step::Hook);
         if (port.isEmpty()) {
-            f.click("Command2");
-            f.click("Command3");
+            f.click(Step::Dial);
+            f.click(Step::Service);
         }
         if (f.line().isPortOpen())
-            f.click("Command10");
+            f.click(Step::HookOff);
 
         QTRY_COMPARE(f.line().state(), LineControl::State::Idle);
         QVERIFY(!f.line().isPortOpen());

@@ -1,5 +1,4 @@
 #include "ModemSimulator.h"
-#include "PortMapping.h"
 #include "SerialPortOpener.h"
 #include "WindowFixture.h"
 
@@ -30,8 +29,6 @@ class TestModemCheck : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { qunsetenv("TARVIK_COM1"); }
-
     void checkEndsInOneBox_data()
     {
         QTest::addColumn<QStringList>("flags");
@@ -60,8 +57,8 @@ private Q_SLOTS:
             Port + "{device} との通信が途切れました。モデムのケーブルと電源を確かめてください。"
                    "（{*}）\r\nポートを閉じました。");
         row("no such device", "", "/nonexistent/ttyTarvik", "",
-            Port + "ポートを開けません\r\nモデムのポート {device} を開けませんでした。\r\n{device} "
-                   "が見つかりません。モデムがつながっているか、ポートの選択が正しいかを確かめて"
+            Port + "ポートを開けません\r\nモデムのポート {device} を開けませんでした。\r\n"
+                   "見つかりません。モデムがつながっているか、ポートの選択が正しいかを確かめて"
                    "ください。");
         row("window closed during the check: ends it at once", "--silent", "", "AT\r", {});
     }
@@ -76,10 +73,12 @@ private Q_SLOTS:
         QFETCH(QString, box);
         ModemSimulator simulator;
         QVERIFY(simulator.start(flags));
-        qputenv("TARVIK_COM1", (device.isEmpty() ? simulator.devicePath() : device).toLocal8Bit());
+        const QString opened = device.isEmpty() ? simulator.devicePath() : device;
+        PortMapping::Overrides com1;
+        com1[0] = opened;
         SerialPortOpener opener;
-        WindowFixture f(opener);
-        auto* hook = f.control<QPushButton>("Command1");
+        WindowFixture f(opener, {}, WindowFixture::shortTiming(), com1);
+        QPushButton* hook = f.ui().button(CallProcedure::Step::Hook);
         QList<bool> enabledDuringCheck;
         const auto duringCheck = [&] {
             enabledDuringCheck << f.control<QAction>(Check)->isEnabled()
@@ -98,28 +97,28 @@ private Q_SLOTS:
 
         QCOMPARE(f.boxes().titles(), QStringList(int(!box.isEmpty()), "接続確認"));
         // "{*}": what the modem or the system said, which the box shows only as a short excerpt.
-        const QString pattern =
-            QRegularExpression::escape(box)
-                .replace("\\{device\\}", QRegularExpression::escape(PortMapping::deviceFor(0)))
-                .replace("\\{\\*\\}", "[^\\r\\n]{1,41}");
+        const QString pattern = QRegularExpression::escape(box)
+                                    .replace("\\{device\\}", QRegularExpression::escape(opened))
+                                    .replace("\\{\\*\\}", "[^\\r\\n]{1,41}");
         const QString text = f.boxes().shown().value(0).text;
         QVERIFY2(QRegularExpression('^' + pattern + '$').match(text).hasMatch(), qPrintable(text));
         QTRY_COMPARE(simulator.received(), written); // never off-hook: no ATH1, ATD or ATA
         QCOMPARE(enabledDuringCheck, QList<bool>(written.isEmpty() ? 0 : 3, false));
-        const PortOpener::Result again = opener.open(0, {});
-        QVERIFY2(again.device || !again.error.contains("使用中"), "the check left the port open");
+        const PortOpener::Result again = opener.open(opened);
+        QVERIFY2(again.device || again.failure.kind != PortOpener::Failure::Kind::Busy,
+                 "the check left the port open");
         QVERIFY(hook->isEnabled());
     }
 
     void noCheckWhileACallHoldsThePort()
     {
         ModemSimulator simulator;
-        QVERIFY(simulator.startAsCom1());
+        QVERIFY(simulator.start());
         SerialPortOpener opener;
-        WindowFixture f(opener);
+        WindowFixture f(opener, {}, WindowFixture::shortTiming(), simulator.asCom1());
         f.bringCallUp();
         QVERIFY(!f.control<QAction>(Check)->isEnabled());
-        f.click("Command10");
+        f.click(CallProcedure::Step::HookOff);
         QTRY_VERIFY(f.control<QAction>(Check)->isEnabled());
     }
 };

@@ -7,6 +7,7 @@
 #include <QTest>
 
 using Kind = RegistrationLists::Kind;
+using Step = CallProcedure::Step;
 
 // The registration lists as the program keeps them across a restart: saved, read by the program
 // started again, and the stored entries played into a call on the modem simulator.
@@ -19,24 +20,23 @@ private Q_SLOTS:
     void storedEntriesAreLoadedAndSentAfterRestart()
     {
         ModemSimulator modem;
-        QVERIFY(modem.startAsCom1());
+        QVERIFY(modem.start());
         SerialPortOpener opener;
-        WindowFixture f(opener);
+        WindowFixture f(opener, {}, WindowFixture::shortTiming(), modem.asCom1());
         const QStringList members{"山田 太郎 12345678 1234", "表ソ能 ﾔﾏﾀﾞ～－ 87654321 0987"};
         const QStringList facilities{"2034 12 【第１】＝［Ａ］ a=b;c [MEMBER]"};
-        f.window().replaceRegistrationList(Kind::Members, members);
-        f.window().replaceRegistrationList(Kind::Facilities, facilities);
-        f.control<QComboBox>("Combo4")->setCurrentIndex(1); // Tone
-        f.control<QLineEdit>("Text1")->setText("0612345678");
+        f.window().replaceRegistrationList(Kind::Member, members);
+        f.window().replaceRegistrationList(Kind::Facility, facilities);
+        f.ui().dialModeList->setCurrentIndex(1); // Tone
+        f.ui().numberField->setText("0612345678");
         QVERIFY(f.window().saveSettings());
 
         f.restart();
-        QCOMPARE(f.window().registrationList(Kind::Members), members);
-        QCOMPARE(f.window().registrationList(Kind::Facilities), facilities);
+        QCOMPARE(f.window().registrationList(Kind::Member), members);
+        QCOMPARE(f.window().registrationList(Kind::Facility), facilities);
         f.bringCallUp();
-        f.control<QComboBox>("Combo3")->setCurrentIndex(1);
-        for (const char* step :
-             {"Command6", "Command7", "Command10"}) // 番号・暗証, 施設・内訳, HookOFF
+        f.ui().memberList->setCurrentIndex(1);
+        for (const Step step : {Step::Member, Step::Facility, Step::HookOff})
             f.click(step);
         QTRY_COMPARE(modem.received(),
                      QByteArray("ATH1\rATDT0612345678;\rATDT87654321;\r\nATDT0987;\r\n"

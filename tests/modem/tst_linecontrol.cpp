@@ -72,7 +72,7 @@ struct Fixture : QObject {
     void reach(State from)
     {
         if (from != State::Idle)
-            line->hook(2);
+            line->hook(QStringLiteral("fake:COM3"));
         if (from == State::Dialled)
             line->dial(DialMode::Tone, QStringLiteral("0451234567"));
         QCOMPARE(line->state(), from);
@@ -122,7 +122,7 @@ void TestLineControl::operationWritesItsCommandsAndMovesTheLine_data()
         QTest::newRow(name) << from << operation << waitIndex << interruption << written << events;
     };
     const Operation none = [](Fixture&) {};
-    const Operation hook = [](Fixture& f) { f.line->hook(2); };
+    const Operation hook = [](Fixture& f) { f.line->hook(QStringLiteral("fake:COM3")); };
     const Operation pulse = [](Fixture& f) { f.line->dial(DialMode::Pulse, "045-123-4567"); };
     const Operation tone = [](Fixture& f) { f.line->dial(DialMode::Tone, "045-123-4567"); };
     const Operation tones = [](Fixture& f) { f.line->sendTones(QStringLiteral("1")); };
@@ -207,7 +207,7 @@ void TestLineControl::operationWritesItsCommandsAndMovesTheLine()
             f.line->dial(DialMode::Tone, QStringLiteral("9"));
         }
         if (f.line->isBusy())
-            f.line->hook(1);
+            f.line->hook(QStringLiteral("fake:COM2"));
         if (interruption == Interruption::HookOff)
             f.line->hookOff();
         else if (interruption == Interruption::Exit)
@@ -230,7 +230,7 @@ void TestLineControl::operationWritesItsCommandsAndMovesTheLine()
     QTest::qWait(50); // what follows, a device failure reported later or a second box
     QCOMPARE(f.written, written);
     QCOMPARE(f.events.mid(atClick).join('|'), events);
-    QVERIFY(!f.opener.requests().contains(1)); // the click on Hook opened no port
+    QVERIFY(!f.opener.requests().contains("fake:COM2")); // the click on Hook opened no port
     // Only a hang-up closes the port, and then releases its device.
     QCOMPARE(f.line->isPortOpen(), f.line->state() != State::Idle);
     QCOMPARE(f.opener.device() != nullptr, f.line->isPortOpen());
@@ -246,10 +246,10 @@ void TestLineControl::realTimings()
             f.line->hangUpForExit();
     };
     f.unanswered = {"ATH1\r"};
-    f.line->hook(0);
+    f.line->hook(QStringLiteral("fake:COM1"));
     f.unanswered.clear();
     f.line->dial(DialMode::Tone, QStringLiteral("1"));
-    f.line->hook(0);
+    f.line->hook(QStringLiteral("fake:COM1"));
     f.line->sendTonePair(QStringLiteral("1"), QStringLiteral("2"),
                          [](const QString&) { return false; });
 

@@ -2,43 +2,71 @@
 
 #include <QTest>
 
+using Source = PortMapping::Source;
+Q_DECLARE_METATYPE(Source)
+
 class TestPortMapping : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void devicePerPort_data();
     void devicePerPort();
+    void variablesAreReadPerPort();
 };
 
 void TestPortMapping::devicePerPort_data()
 {
     QTest::addColumn<int>("comIndex");
-    QTest::addColumn<QByteArray>("value"); // of the port's own variable; null: not set
-    QTest::addColumn<QString>("device");   // empty: no device, no tool tip
+    QTest::addColumn<QString>("stored");   // in the settings for that port
+    QTest::addColumn<QString>("variable"); // the port's own variable; empty: not set
+    QTest::addColumn<QString>("device");   // empty: no device
+    QTest::addColumn<Source>("source");
 
-    QTest::newRow("COM4 default") << 3 << QByteArray() << "/dev/ttyS3";
-    QTest::newRow("COM3 from its variable") << 2 << QByteArray("/dev/ttyUSB1") << "/dev/ttyUSB1";
-    QTest::newRow("empty variable") << 0 << QByteArray("") << "/dev/ttyS0";
-    QTest::newRow("no selection") << -1 << QByteArray() << QString();
-    QTest::newRow("beyond COM4") << 4 << QByteArray("/dev/ttyS9") << QString();
+    QTest::newRow("COM4 default") << 3 << ""
+                                  << ""
+                                  << "/dev/ttyS3" << Source::Default;
+    QTest::newRow("COM2 chosen") << 1 << "/dev/ttyACM0"
+                                 << ""
+                                 << "/dev/ttyACM0" << Source::Settings;
+    QTest::newRow("COM3, the variable wins") << 2 << "/dev/ttyACM0"
+                                             << "/dev/ttyUSB1"
+                                             << "/dev/ttyUSB1" << Source::Environment;
+    QTest::newRow("no selection") << -1 << ""
+                                  << ""
+                                  << "" << Source::Default;
+    QTest::newRow("beyond COM4") << 4 << ""
+                                 << ""
+                                 << "" << Source::Default;
 }
 
 void TestPortMapping::devicePerPort()
 {
     QFETCH(int, comIndex);
-    QFETCH(QByteArray, value);
-    QFETCH(QString, device);
-    const QString variable = QStringLiteral("TARVIK_COM%1").arg(comIndex + 1);
-    if (!value.isNull())
-        qputenv(qPrintable(variable), value);
+    QFETCH(QString, stored);
+    QFETCH(QString, variable);
+    Settings::PortDevices devices;
+    PortMapping::Overrides overrides;
+    if (comIndex >= 0 && comIndex < Settings::PortCount) {
+        devices[std::size_t(comIndex)] = stored;
+        overrides[std::size_t(comIndex)] = variable;
+    }
+    const PortMapping::Device device = PortMapping::resolve(comIndex, devices, overrides);
+    QTEST(device.path, "device");
+    QTEST(device.source, "source");
+}
 
-    const QString deviceFound = PortMapping::deviceFor(comIndex);
-    // The tool tip names the device and the variable that changes it.
-    const QString tip = PortMapping::toolTipFor(comIndex);
-    qunsetenv(qPrintable(variable));
-
-    QCOMPARE(deviceFound, device);
-    QVERIFY2(device.isEmpty() ? tip.isEmpty() : tip.contains(device) && tip.contains(variable),
-             qPrintable(tip));
+// Each port reads its own variable; the environment is left as it was found.
+void TestPortMapping::variablesAreReadPerPort()
+{
+    const QByteArray before = qgetenv("TARVIK_COM3");
+    const bool wasSet = qEnvironmentVariableIsSet("TARVIK_COM3");
+    qputenv("TARVIK_COM3", "/dev/ttyUSB1");
+    const PortMapping::Overrides overrides = PortMapping::overridesFromEnvironment();
+    if (wasSet)
+        qputenv("TARVIK_COM3", before);
+    else
+        qunsetenv("TARVIK_COM3");
+    QCOMPARE(overrides[2], QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(overrides[3], qEnvironmentVariable("TARVIK_COM4"));
 }
 
 QTEST_GUILESS_MAIN(TestPortMapping)

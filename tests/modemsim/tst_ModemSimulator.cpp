@@ -34,8 +34,7 @@ QByteArray described(const ModemEmulator::Output& output)
 // back up to the end of the result line.
 QByteArray exchange(const QString& device, const QByteArray& command)
 {
-    qputenv("TARVIK_COM1", device.toLocal8Bit());
-    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(0, {}).device;
+    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(device).device;
     QByteArray reply;
     if (port && port->write(command) == command.size()) {
         while (!reply.endsWith("\r\n") && port->waitForReadyRead(ReplyTimeoutMs))

@@ -1,12 +1,12 @@
 #include "FakePortOpener.h"
 
-PortOpener::Result FakePortOpener::open(int comIndex, const QString&)
+PortOpener::Result FakePortOpener::open(const QString& devicePath)
 {
-    m_requests.append(comIndex);
+    m_requests.append(devicePath);
     auto device = std::make_unique<FakeModemDevice>();
     device->setResponder(m_responder);
     m_device = device.get();
-    return {std::move(device), QStringLiteral("fake:COM%1").arg(comIndex + 1), {}};
+    return {std::move(device), {}};
 }
 
 void FakePortOpener::setResponder(FakeModemDevice::Responder responder)

@@ -9,7 +9,7 @@
 // Hands out a fresh FakeModemDevice for every open().
 class FakePortOpener : public PortOpener {
 public:
-    Result open(int comIndex, const QString& storedDevice) override;
+    Result open(const QString& devicePath) override;
 
     // How every device opened from now on answers (see FakeModemDevice::setResponder).
     void setResponder(FakeModemDevice::Responder responder);
@@ -17,11 +17,11 @@ public:
 
     // The device of the last successful open(); null once the program has deleted it.
     FakeModemDevice* device() const { return m_device; }
-    // The comIndex of every open() call.
-    const QList<int>& requests() const { return m_requests; }
+    // The device path of every open() call.
+    const QStringList& requests() const { return m_requests; }
 
 private:
     QPointer<FakeModemDevice> m_device;
-    QList<int> m_requests;
+    QStringList m_requests;
     FakeModemDevice::Responder m_responder;
 };

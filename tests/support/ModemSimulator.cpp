@@ -44,12 +44,11 @@ bool ModemSimulator::start(const QStringList& flags)
     return started;
 }
 
-bool ModemSimulator::startAsCom1(const QStringList& flags)
+PortMapping::Overrides ModemSimulator::asCom1() const
 {
-    if (!start(flags))
-        return false;
-    qputenv("TARVIK_COM1", m_devicePath.toLocal8Bit());
-    return true;
+    PortMapping::Overrides overrides;
+    overrides[0] = m_devicePath;
+    return overrides;
 }
 
 int ModemSimulator::stop()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortMapping.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QProcess>
@@ -11,7 +13,6 @@
 
 // Runs tarvik-modemsim (path from TARVIK_MODEMSIM) for one test: a modem on a pseudo-terminal
 // whose received bytes the test can read. Stops the simulator when destroyed.
-// Only startAsCom1() touches the environment.
 class ModemSimulator : public QObject {
     Q_OBJECT
 public:
@@ -22,8 +23,8 @@ public:
 
     // Starts with the given fault flags and waits for the device line.
     bool start(const QStringList& flags = {});
-    // start(), then points TARVIK_COM1 at the simulator, as the demo does.
-    bool startAsCom1(const QStringList& flags = {});
+    // The simulator wired as COM1, as the demo does through TARVIK_COM1.
+    PortMapping::Overrides asCom1() const;
     // Ends the simulator (SIGTERM) and waits for it; returns its exit code, -1 if it crashed.
     int stop();
 

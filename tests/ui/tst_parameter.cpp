@@ -12,21 +12,18 @@ using Answer = MessageBoxes::Answer;
 
 namespace {
 
-const QString MemberCaption = QStringLiteral("メンバー追加");
-const QString FacilityCaption = QStringLiteral("施設追加");
-
 // Stands in for the main window: its two lists and every hand-back it received.
 class FakeRegistrationLists : public RegistrationLists {
 public:
     QStringList registrationList(Kind kind) const override
     {
-        return kind == Kind::Members ? members : facilities;
+        return kind == Kind::Member ? members : facilities;
     }
 
     void replaceRegistrationList(Kind kind, const QStringList& entries) override
     {
         handedBack.append(kind);
-        (kind == Kind::Members ? members : facilities) = entries;
+        (kind == Kind::Member ? members : facilities) = entries;
     }
 
     QStringList members;
@@ -47,7 +44,7 @@ private Q_SLOTS:
                            QStringLiteral("鈴木 87654321 4321")};
         m_lists.facilities = {"1111 11 一", "2222 22 二 番", "3333 33 三", "4444 44 四"};
         m_boxes.reset();
-        m_editor = std::make_unique<Parameter>(m_lists, m_boxes);
+        m_editor.reset();
     }
 
     void cleanup()
@@ -74,12 +71,12 @@ private Q_SLOTS:
         QFETCH(int, way);
         QFETCH(int, edits);
         QFETCH(bool, discard);
-        open(MemberCaption);
+        open(Kind::Member);
         fill({"追加分", "55556666", "7777"});
         if (edits > 0)
             click("add");
         if (edits > 1) {
-            list1()->setCurrentRow(2);
+            entryList()->setCurrentRow(2);
             click("del");
         }
         if (edits > 0)
@@ -103,7 +100,7 @@ private Q_SLOTS:
             closeDiscarding();
         }
         m_lists.members.append(QStringLiteral("新規 99990000 9999"));
-        open(MemberCaption);
+        open(Kind::Member);
         QCOMPARE(shownItems(), m_lists.members);
         QCOMPARE(fields(), QStringList(3));
     }
@@ -114,20 +111,20 @@ private Q_SLOTS:
     {
         for (int i = m_lists.members.size(); i < 62; ++i)
             m_lists.members << QStringLiteral("会員%1 %2 1234").arg(i).arg(10000000 + i);
-        open(MemberCaption);
+        open(Kind::Member);
         fill({"田中 一郎", "00000001", "00a9"});
         // Enter in a field or the list adds nothing: no box, as an add would show, comes unasked.
-        QTest::keyClick(text1(2), Qt::Key_Return);
-        QTest::keyClick(list1(), Qt::Key_Return);
+        QTest::keyClick(field(2), Qt::Key_Return);
+        QTest::keyClick(entryList(), Qt::Key_Return);
         m_boxes.answerNext(Answer::Ok);
         click("add");
         QCOMPARE(box(0), QStringLiteral("追加確認: 数字を入力してください"));
         QCOMPARE(m_boxes.shown()[0].buttons, Buttons::Ok);
-        QCOMPARE(m_editor->focusWidget(), text1(2));
-        QCOMPARE(text1(2)->selectedText(), QStringLiteral("00a9"));
+        QCOMPARE(m_editor->focusWidget(), field(2));
+        QCOMPARE(field(2)->selectedText(), QStringLiteral("00a9"));
         QCOMPARE(shownItems(), m_lists.members);
 
-        text1(2)->setText(QStringLiteral("0099"));
+        field(2)->setText(QStringLiteral("0099"));
         click("add");
         click("add"); // no duplicate check: a second, equal line, the 64th
         const QString line = QStringLiteral("田中 一郎 00000001 0099");
@@ -144,16 +141,16 @@ private Q_SLOTS:
     // so closing asks nothing. A double click loads the lowest selected entry into the fields.
     void removeAndLoadWorkOnTheSelection()
     {
-        open(FacilityCaption);
+        open(Kind::Facility);
         click("del");
         clickRow(1);
         clickRow(3, Qt::ShiftModifier); // what a real double click delivers first
-        QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                           list1()->visualItemRect(list1()->item(3)).center());
+        QTest::mouseDClick(entryList()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                           entryList()->visualItemRect(entryList()->item(3)).center());
         QCOMPARE(fields(), (QStringList{"2222", "22", "二 番"}));
         click("close"); // neither the empty removal nor the loading changed the list
         QVERIFY(!m_editor->isVisible());
-        open(FacilityCaption);
+        open(Kind::Facility);
         clickRow(0);
         clickRow(2, Qt::ControlModifier);
         click("del");
@@ -162,13 +159,19 @@ private Q_SLOTS:
     }
 
 private:
-    void open(const QString& caption)
+    // Shows the editor of that list, the same window again if it edits that list already.
+    void open(Kind kind)
     {
-        m_editor->setWindowTitle(caption);
+        if (!m_editor || m_editor->windowTitle() != titleOf(kind))
+            m_editor = std::make_unique<Parameter>(kind, m_lists, m_boxes);
         m_editor->show();
     }
-    QListWidget* list1() const { return m_editor->findChild<QListWidget*>("List1"); }
-    QLineEdit* text1(int i) const
+    static QString titleOf(Kind kind)
+    {
+        return kind == Kind::Member ? QStringLiteral("メンバー追加") : QStringLiteral("施設追加");
+    }
+    QListWidget* entryList() const { return m_editor->findChild<QListWidget*>("List1"); }
+    QLineEdit* field(int i) const
     {
         return m_editor->findChild<QLineEdit*>(QString("Text1_%1").arg(i));
     }
@@ -180,23 +183,23 @@ private:
 
     void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
-        const QPoint centre = list1()->visualItemRect(list1()->item(row)).center();
-        QTest::mouseClick(list1()->viewport(), Qt::LeftButton, modifiers, centre);
+        const QPoint centre = entryList()->visualItemRect(entryList()->item(row)).center();
+        QTest::mouseClick(entryList()->viewport(), Qt::LeftButton, modifiers, centre);
     }
 
     void fill(const QStringList& fields) const
     {
         for (int i = 0; i < 3; ++i)
-            text1(i)->setText(fields.value(i));
+            field(i)->setText(fields.value(i));
     }
 
-    QStringList fields() const { return {text1(0)->text(), text1(1)->text(), text1(2)->text()}; }
+    QStringList fields() const { return {field(0)->text(), field(1)->text(), field(2)->text()}; }
 
     QStringList shownItems() const
     {
         QStringList items;
-        for (int row = 0; row < list1()->count(); ++row)
-            items.append(list1()->item(row)->text());
+        for (int row = 0; row < entryList()->count(); ++row)
+            items.append(entryList()->item(row)->text());
         return items;
     }
 

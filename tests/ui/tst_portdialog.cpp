@@ -47,8 +47,6 @@ class TestPortDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { qunsetenv("TARVIK_COM1"); }
-
     void leavingKeepsOrDropsTheChoices_data()
     {
         QTest::addColumn<QDialogButtonBox::StandardButton>("button"); // NoButton: Escape
@@ -72,10 +70,11 @@ private Q_SLOTS:
         QFETCH(QDialogButtonBox::StandardButton, button);
         QFETCH(QString, variable);
         QFETCH(QByteArray, deviceKeys);
-        qputenv("TARVIK_COM1", variable.toLocal8Bit());
+        PortMapping::Overrides environment;
+        environment[0] = variable;
         const QString demo = qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tarvik.ini";
         SerialPortOpener opener;
-        WindowFixture f(opener, demo);
+        WindowFixture f(opener, demo, WindowFixture::shortTiming(), environment);
 
         inDialog(f, [&](PortDialog& dialog) {
             auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("DeviceTable"));
@@ -110,13 +109,13 @@ private Q_SLOTS:
         inDialog(f, [](PortDialog& dialog) { dialog.accept(); });
         QVERIFY(!f.window().changedFlag());
         const QString opened = variable.isEmpty() ? QStringLiteral("/dev/null") : variable;
-        const QString tip = f.control<QComboBox>("Combo1")->toolTip();
+        const QString tip = f.ui().portList->toolTip();
         QVERIFY2(
             tip.contains(opened + " につながります（" +
                          (variable.isEmpty() ? "「ポート設定」で選択" : "環境変数 TARVIK_COM1")),
             qPrintable(tip));
         f.boxes().answerNext(MessageBoxes::Answer::Ok);
-        f.click("Command1");
+        f.click(CallProcedure::Step::Hook);
         QCOMPARE(f.boxes().titles(), QStringList{"ポートを開けません"});
         QVERIFY2(f.boxes().texts().first().contains(opened), qPrintable(f.boxes().texts().first()));
     }

@@ -1,4 +1,5 @@
 #include "CallStatus.h"
+#include "ControlRole.h"
 #include "ExitSignals.h"
 #include "FakePortOpener.h"
 #include "Parameter.h"
@@ -25,7 +26,10 @@ using Answer = MessageBoxes::Answer;
 using Buttons = MessageBoxes::Buttons;
 using Kind = RegistrationLists::Kind;
 using State = LineControl::State;
-using Texts = QList<QPair<QString, QString>>; // control name, text (a list's one entry)
+using Step = CallProcedure::Step;
+using Field = ControlRole::Field;
+using Texts = QList<QPair<ControlRole, QString>>; // a field's text, or a list's one entry
+using Presses = QList<ControlRole>;
 
 namespace {
 
@@ -50,6 +54,8 @@ int overrideShape()
 Q_DECLARE_METATYPE(QList<Answer>)
 Q_DECLARE_METATYPE(Way)
 Q_DECLARE_METATYPE(Texts)
+Q_DECLARE_METATYPE(Presses)
+Q_DECLARE_METATYPE(Buttons)
 
 // The main window on an in-memory modem that answers "OK" to everything.
 class TestReserveForm : public QObject {
@@ -78,14 +84,14 @@ private Q_SLOTS:
     void enabledStatesThroughACall()
     {
         QStringList seen{enabledButtons()};
-        click("Command1");
+        m_f->click(Step::Hook);
         seen << enabledButtons();
         connect(
             &m_f->line(), &LineControl::waitStarted, this, [&] { seen << enabledButtons(); },
             Qt::SingleShotConnection);
-        click("Command2");
+        m_f->click(Step::Dial);
         seen << enabledButtons();
-        click("Command10");
+        m_f->click(Step::HookOff);
         seen << enabledButtons();
         const QStringList idle{"10001"}, offHook{"01101"}, dialling{"00101"}, dialled{"00111"};
         QCOMPARE(seen, idle + offHook + dialling + dialled + idle);
@@ -97,55 +103,62 @@ private Q_SLOTS:
     void stepsSendTheirFields_data()
     {
         QTest::addColumn<Texts>("texts");
-        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<Presses>("presses");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<bool>("callUp");
-        const auto row = [](const char* name, const Texts& texts, const QStringList& clicks,
+        const auto row = [](const char* name, const Texts& texts, const Presses& presses,
                             const QByteArray& sent, const QStringList& boxes = {},
                             bool callUp = true) {
-            QTest::newRow(name) << texts << clicks << sent << boxes << callUp;
+            QTest::newRow(name) << texts << presses << sent << boxes << callUp;
         };
         const QByteArray yes = "ATDT1;\r\n", no = "ATDT0;\r\n";
-        row("service: its number", {}, {"Command3"}, "ATDT002;\r\n");
+        const auto key = &ControlRole::key;
+        row("service: its number", {}, {Step::Service}, "ATDT002;\r\n");
         row("yes at each point, next reservation", {},
-            {"Command4_0", "Command4_1", "Command4_2", "Command4_3"}, yes + yes + yes + yes);
+            {Step::FirstYes, Step::SecondYes, Step::ThirdYes, Step::NextReservation},
+            yes + yes + yes + yes);
         row("no at each point, other service", {},
-            {"Command5_0", "Command5_1", "Command5_2", "Command5_3"}, no + no + no + no);
-        row("tone pad", {},
-            {"Command11_0", "Command11_5", "Command11_9", "Command11_10", "Command11_11"},
+            {Step::FirstNo, Step::SecondNo, Step::ThirdNo, Step::OtherService}, no + no + no + no);
+        row("tone pad", {}, {key(0), key(5), key(9), key(10), key(11)},
             "ATDT0;\r\nATDT5;\r\nATDT9;\r\nATDT*;\r\nATDT#;\r\n");
-        row("number and PIN", {{"Combo3", "山田 太郎 12345678 0987"}}, {"Command6"},
+        row("number and PIN", {{Field::Member, "山田 太郎 12345678 0987"}}, {Step::Member},
             "ATDT12345678;\r\nATDT0987;\r\n");
-        row("number refused, PIN still sent", {{"Combo3", "山田 1234-678 0987"}}, {"Command6"},
-            "ATDT0987;\r\n", {DigitsOnly});
-        row("member line of 5: the halves overlap", {{"Combo3", "12345"}}, {"Command6"},
+        row("number refused, PIN still sent", {{Field::Member, "山田 1234-678 0987"}},
+            {Step::Member}, "ATDT0987;\r\n", {DigitsOnly});
+        row("member line of 5: the halves overlap", {{Field::Member, "12345"}}, {Step::Member},
             "ATDT12345;\r\nATDT2345;\r\n");
-        row("no member selected", {}, {"Command6"}, "",
+        row("no member selected", {}, {Step::Member}, "",
             {"送信できません: "
              "メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」でメンバー"
              "を登録し、一覧から選んでください。"});
-        row("facility and breakdown", {{"Combo5", "0101 02 体育館"}}, {"Command7"},
+        row("facility and breakdown", {{Field::Facility, "0101 02 体育館"}}, {Step::Facility},
             "ATDT0101;\r\nATDT02;\r\n");
-        row("no facility selected", {}, {"Command7"}, "",
+        row("no facility selected", {}, {Step::Facility}, "",
             {"送信できません: "
              "施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
              "一覧から選んでください。"});
-        row("conditions", {{"Text4_0", "3"}, {"Text4_1", "21"}}, {"Command9_0"}, "ATDT3;\r\n");
-        row("conditions refused", {{"Text4_0", "3a"}}, {"Command9_0"}, "", {DigitsOnly});
-        row("purpose", {{"Text4_0", "3"}, {"Text4_1", "21"}}, {"Command9_1"}, "ATDT21;\r\n");
-        row("purpose refused", {{"Text4_1", "2 1"}}, {"Command9_1"}, "", {DigitsOnly});
-        row("date", {{"Text5", "15"}}, {"Command12"}, "ATDT15;\r\n");
-        row("date, full-width digits refused", {{"Text5", "１５"}}, {"Command12"}, "",
+        row("conditions", {{Field::Conditions, "3"}, {Field::Purpose, "21"}}, {Step::Conditions},
+            "ATDT3;\r\n");
+        row("conditions refused", {{Field::Conditions, "3a"}}, {Step::Conditions}, "",
             {DigitsOnly});
-        row("time slot: its first two characters", {{"Text6", "0215"}}, {"Command13"},
+        row("purpose", {{Field::Conditions, "3"}, {Field::Purpose, "21"}}, {Step::Purpose},
+            "ATDT21;\r\n");
+        row("purpose refused", {{Field::Purpose, "2 1"}}, {Step::Purpose}, "", {DigitsOnly});
+        row("date", {{Field::Date, "15"}}, {Step::Date}, "ATDT15;\r\n");
+        row("date, full-width digits refused", {{Field::Date, "１５"}}, {Step::Date}, "",
+            {DigitsOnly});
+        row("time slot: its first two characters", {{Field::TimeSlot, "0215"}}, {Step::TimeSlot},
             "ATDT02;\r\n");
-        row("time slot: only those are checked", {{"Text6", "02x"}}, {"Command13"}, "ATDT02;\r\n");
-        row("time slot refused", {{"Text6", "2a5"}}, {"Command13"}, "", {DigitsOnly});
-        row("free tone string", {{"Text7", "0-1*2#"}}, {"Command14"}, "ATDT0-1*2#;\r\n");
-        row("free tone string refused", {{"Text7", "1,2"}}, {"Command14"}, "", {ToneKeysOnly});
-        row("free tone string, empty: nothing", {}, {"Command14"}, "");
-        row("free tone string, line down", {{"Text7", "123"}}, {"Command14"}, "",
+        row("time slot: only those are checked", {{Field::TimeSlot, "02x"}}, {Step::TimeSlot},
+            "ATDT02;\r\n");
+        row("time slot refused", {{Field::TimeSlot, "2a5"}}, {Step::TimeSlot}, "", {DigitsOnly});
+        row("free tone string", {{Field::FreeTones, "0-1*2#"}}, {Field::SendFreeTones},
+            "ATDT0-1*2#;\r\n");
+        row("free tone string refused", {{Field::FreeTones, "1,2"}}, {Field::SendFreeTones}, "",
+            {ToneKeysOnly});
+        row("free tone string, empty: nothing", {}, {Field::SendFreeTones}, "");
+        row("free tone string, line down", {{Field::FreeTones, "123"}}, {Field::SendFreeTones}, "",
             {"送信できません: "
              "回線がつながっていません。\r\n「Hook」と「Dial」で電話をかけてから送信"
              "してください。"},
@@ -155,7 +168,7 @@ private Q_SLOTS:
     void stepsSendTheirFields()
     {
         QFETCH(Texts, texts);
-        QFETCH(QStringList, clicks);
+        QFETCH(Presses, presses);
         QFETCH(QStringList, boxes);
         QFETCH(bool, callUp);
         if (callUp)
@@ -164,8 +177,8 @@ private Q_SLOTS:
             m_opener.device()->clearWritten();
         setTexts(texts);
         m_f->boxes().answerNext(Answer::Ok, int(boxes.size()));
-        for (const QString& step : clicks)
-            click(step);
+        for (const ControlRole& press : presses)
+            m_f->click(qobject_cast<QPushButton*>(press.in(m_f->ui())));
         QTEST(written(), "sent");
         QCOMPARE(m_f->boxes().texts(), boxes);
         QCOMPARE(m_opener.requests().size(), int(callUp)); // nothing opens the port to send
@@ -191,11 +204,11 @@ private Q_SLOTS:
         m_f->bringCallUp();
         QTEST(m_opener.device()->writes().value(1), "dialled");
 
-        control<QLineEdit>("Text1")->setText(QStringLiteral("045 1")); // a blank is no tone
-        click("Command10");
-        click("Command1");
+        m_f->ui().numberField->setText(QStringLiteral("045 1")); // a blank is no tone
+        m_f->click(Step::HookOff);
+        m_f->click(Step::Hook);
         m_f->boxes().answerNext(Answer::Ok);
-        click("Command2");
+        m_f->click(Step::Dial);
         QCOMPARE(boxes(), QStringList{ToneKeysOnly});
         QCOMPARE(m_opener.device()->written(), QByteArray("ATH1\r"));
     }
@@ -207,16 +220,19 @@ private Q_SLOTS:
         m_f->bringCallUp();
         m_opener.device()->clearWritten();
         m_opener.device()->setAutoReply({});
-        setTexts({{"Text5", "x"}, {"Text7", "9"}, {"Combo3", "山田 12345678 1234"}});
+        setTexts(
+            {{Field::Date, "x"}, {Field::FreeTones, "9"}, {Field::Member, "山田 12345678 1234"}});
+        const ReserveFormControls& ui = m_f->ui();
         connect(
             &m_f->line(), &LineControl::waitStarted, this,
-            [this] {
-                for (const char* step : {"Command11_2", "Command12", "Command6", "Command14"})
-                    click(step);
+            [&ui, this] {
+                for (QPushButton* button : {ui.keyButtons[2], ui.button(Step::Date),
+                                            ui.button(Step::Member), ui.sendFreeToneButton})
+                    m_f->click(button);
             },
             Qt::SingleShotConnection);
         m_f->boxes().answerNext(Answer::Ok); // the timeout of the first send
-        click("Command11_1");
+        m_f->click(ui.keyButtons[1]);
         QCOMPARE(written(), QByteArray("ATDT1;\r\n"));
         QCOMPARE(m_f->boxes().titles(), QStringList{"モデムから応答がありません"});
     }
@@ -227,9 +243,9 @@ private Q_SLOTS:
     {
         m_opener.setAutoReply("\r\nNO DIALTONE\r\n");
         m_f->boxes().answerNext(Answer::Ok, 2);
-        click("Command1");
-        QVERIFY(control<QPushButton>("Command2")->isEnabled()); // the hook went on all the same
-        control<QComboBox>("Combo1")->setCurrentIndex(2);
+        m_f->click(Step::Hook);
+        QVERIFY(m_f->ui().button(Step::Dial)->isEnabled()); // the hook went on all the same
+        m_f->ui().portList->setCurrentIndex(2);
         m_opener.device()->vanish(QStringLiteral("USB が抜かれました"));
         QTRY_COMPARE(m_f->line().state(), State::Idle);
         QCOMPARE(
@@ -237,7 +253,7 @@ private Q_SLOTS:
             (QStringList{"モデムから応答がありません: モデムがつながっていないか、電源が入って"
                          "いないかも知れません\r\n確認したらプログラムを再起動してください\r\n"
                          "モデムの応答: NO DIALTONE",
-                         "モデムとの通信が切れました: fake:COM1 との通信が途切れました。モデムの"
+                         "モデムとの通信が切れました: /dev/ttyS0 との通信が途切れました。モデムの"
                          "ケーブルと電源を確かめてください。（USB が抜かれました）\r\n回線を切り"
                          "ました。モデムを確かめてから「Hook」からやり直してください。"}));
     }
@@ -266,12 +282,15 @@ private Q_SLOTS:
 
         m_f->restart();
         QVERIFY(!m_f->window().changedFlag()); // although loading filled the controls
+        const ReserveFormControls& ui = m_f->ui();
         QStringList shown;
-        for (const char* name : {"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5",
-                                 "Text6", "Combo3", "Combo5"}) {
-            auto* list = qobject_cast<QComboBox*>(control<QWidget>(name));
-            shown << (list ? list->currentText() : control<QLineEdit>(name)->text());
-        }
+        for (const QComboBox* list : {ui.portList, ui.dialModeList})
+            shown << list->currentText();
+        for (const QLineEdit* field :
+             {ui.numberField, ui.conditionsField, ui.purposeField, ui.dateField, ui.timeSlotField})
+            shown << field->text();
+        for (const QComboBox* list : {ui.memberList, ui.facilityList})
+            shown << list->currentText();
         QCOMPARE(shown, (QStringList{"COM3", "Tone", "0451234567", "1", "21", "15", "02",
                                      stored.members[0], stored.facilities[0]}));
         QVERIFY(m_f->window().saveSettings());
@@ -282,12 +301,12 @@ private Q_SLOTS:
     // The free tone string and the service are not stored, and picking a list entry is no edit.
     void onlyStoredControlsMarkAnEdit()
     {
-        for (const Kind kind : {Kind::Members, Kind::Facilities})
+        for (const Kind kind : {Kind::Member, Kind::Facility})
             m_f->window().replaceRegistrationList(kind, {"1", "2"});
         QStringList marking;
         for (QWidget* edited : m_f->window().centralWidget()->findChildren<QWidget*>(
                  QString(), Qt::FindDirectChildrenOnly)) {
-            m_f->window().setChangedFlag(false);
+            QVERIFY(m_f->window().saveSettings());
             if (auto* combo = qobject_cast<QComboBox*>(edited)) {
                 const int before = combo->currentIndex();
                 QTest::keyClick(combo, before + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
@@ -298,9 +317,15 @@ private Q_SLOTS:
             if (m_f->window().changedFlag())
                 marking << edited->objectName();
         }
+        const ReserveFormControls& ui = m_f->ui();
+        QStringList stored;
+        for (const QWidget* control : std::initializer_list<const QWidget*>{
+                 ui.portList, ui.dialModeList, ui.numberField, ui.conditionsField, ui.purposeField,
+                 ui.dateField, ui.timeSlotField})
+            stored << control->objectName();
         marking.sort();
-        QCOMPARE(marking, (QStringList{"Combo1", "Combo4", "Text1", "Text4_0", "Text4_1", "Text5",
-                                       "Text6"}));
+        stored.sort();
+        QCOMPARE(marking, stored);
     }
 
     // "登録" in the editor replaces the window's list with the copy, selects nothing in it, and
@@ -308,18 +333,17 @@ private Q_SLOTS:
     void editorHandsItsListBackInPlaceOfTheOld()
     {
         ReserveForm& window = m_f->window();
-        window.replaceRegistrationList(Kind::Facilities, {"0101 01 体育館", "0102 03 プール"});
-        window.replaceRegistrationList(Kind::Members, {"山田 12345678 1234"});
-        window.setChangedFlag(false);
-        Parameter editor(window, m_f->boxes());
-        editor.setWindowTitle(QStringLiteral("施設追加"));
+        window.replaceRegistrationList(Kind::Facility, {"0101 01 体育館", "0102 03 プール"});
+        window.replaceRegistrationList(Kind::Member, {"山田 12345678 1234"});
+        QVERIFY(window.saveSettings());
+        Parameter editor(Kind::Facility, window, m_f->boxes());
         editor.show();
         editor.findChild<QPushButton*>("Copy")->click(); // unedited, still a change
         QVERIFY(window.changedFlag());
-        QCOMPARE(window.registrationList(Kind::Facilities),
+        QCOMPARE(window.registrationList(Kind::Facility),
                  (QStringList{"0101 01 体育館", "0102 03 プール"}));
-        QCOMPARE(control<QComboBox>("Combo5")->currentIndex(), -1);
-        QCOMPARE(window.registrationList(Kind::Members), QStringList{"山田 12345678 1234"});
+        QCOMPARE(m_f->ui().facilityList->currentIndex(), -1);
+        QCOMPARE(window.registrationList(Kind::Member), QStringList{"山田 12345678 1234"});
     }
 
     // Each with the line in the given state, which leaving hangs up before the program ends.
@@ -330,26 +354,41 @@ private Q_SLOTS:
         QTest::addColumn<bool>("changed");
         QTest::addColumn<bool>("saveFails");
         QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QString>("question"); // the first box; empty: none
+        QTest::addColumn<Buttons>("questionButtons");
         QTest::addColumn<bool>("leaves");
+        QTest::addColumn<bool>("hangsUp");
+        const QString saveAsked = "保存確認: " + SaveQuestion;
+        const QString saveOnLeaving = "終了確認: " + SaveQuestion;
+        const QString leaveAsked = QStringLiteral("終了確認: 終了しますか？");
         const auto row = [](const char* name, Way way, State line, bool changed, bool saveFails,
-                            const QList<Answer>& answers, bool leaves) {
-            QTest::newRow(name) << way << line << changed << saveFails << answers << leaves;
+                            const QList<Answer>& answers, const QString& question, Buttons buttons,
+                            bool leaves, bool hangsUp) {
+            QTest::newRow(name) << way << line << changed << saveFails << answers << question
+                                << buttons << leaves << hangsUp;
         };
         const State call = State::Dialled;
-        row("save, yes", Way::SaveMenu, call, true, false, {Answer::Yes}, false);
-        row("exit unchanged, ok", Way::ExitMenu, call, false, false, {Answer::Ok}, true);
-        row("exit unchanged, cancel", Way::ExitMenu, call, false, false, {Answer::Cancel}, false);
+        const auto none = Buttons::Ok;
+        row("save, yes", Way::SaveMenu, call, true, false, {Answer::Yes}, saveAsked, Buttons::YesNo,
+            false, false);
+        row("exit unchanged, ok", Way::ExitMenu, call, false, false, {Answer::Ok}, leaveAsked,
+            Buttons::OkCancel, true, true);
+        row("exit unchanged, cancel", Way::ExitMenu, call, false, false, {Answer::Cancel},
+            leaveAsked, Buttons::OkCancel, false, false);
         row("exit off-hook, not dialled", Way::ExitMenu, State::OffHook, false, false, {Answer::Ok},
-            true);
+            leaveAsked, Buttons::OkCancel, true, true);
         row("exit while idle: nothing to hang up", Way::ExitMenu, State::Idle, false, false,
-            {Answer::Ok}, true);
-        row("exit, yes", Way::ExitMenu, call, true, false, {Answer::Yes}, true);
-        row("close unchanged: no question", Way::CloseBox, call, false, false, {}, true);
-        row("close, cancel", Way::CloseBox, call, true, false, {Answer::Cancel}, false);
-        row("close, yes, save fails: stays open", Way::CloseBox, call, true, true,
-            {Answer::Yes, Answer::Ok}, false);
-        row("termination signal: no question, nothing saved", Way::Signal, call, true, false, {},
+            {Answer::Ok}, leaveAsked, Buttons::OkCancel, true, false);
+        row("exit, yes", Way::ExitMenu, call, true, false, {Answer::Yes}, saveOnLeaving,
+            Buttons::YesNoCancel, true, true);
+        row("close unchanged: no question", Way::CloseBox, call, false, false, {}, {}, none, true,
             true);
+        row("close, cancel", Way::CloseBox, call, true, false, {Answer::Cancel}, saveOnLeaving,
+            Buttons::YesNoCancel, false, false);
+        row("close, yes, save fails: stays open", Way::CloseBox, call, true, true,
+            {Answer::Yes, Answer::Ok}, saveOnLeaving, Buttons::YesNoCancel, false, false);
+        row("termination signal: no question, nothing saved", Way::Signal, call, true, false, {},
+            {}, none, true, true);
     }
 
     void savingAndLeaving()
@@ -359,13 +398,15 @@ private Q_SLOTS:
         QFETCH(bool, changed);
         QFETCH(bool, saveFails);
         QFETCH(QList<Answer>, answers);
+        QFETCH(QString, question);
         QFETCH(bool, leaves);
+        QFETCH(bool, hangsUp);
         ReserveForm& window = m_f->window();
         const bool saved = answers.value(0, Answer::Cancel) == Answer::Yes && !saveFails;
         if (line != State::Idle)
-            click("Command1");
+            m_f->click(Step::Hook);
         if (line == State::Dialled)
-            click("Command2");
+            m_f->click(Step::Dial);
         QCOMPARE(m_f->line().state(), line);
         if (m_opener.device())
             m_opener.device()->clearWritten();
@@ -379,7 +420,7 @@ private Q_SLOTS:
         connect(&exitSignals, &ExitSignals::exitRequested, &window,
                 &ReserveForm::leaveWithoutQuestions);
         if (changed)
-            control<QLineEdit>("Text5")->setText(QStringLiteral("31"));
+            m_f->ui().dateField->setText(QStringLiteral("31"));
         if (saveFails) // a folder where the file should be: the new file cannot take its place
             QVERIFY(QDir().mkdir(m_f->settingsPath()));
         for (const Answer answer : answers)
@@ -395,20 +436,13 @@ private Q_SLOTS:
         if (closed) // closing the last window ends the program by itself
             writtenAtEnd = written();
         QTRY_COMPARE(ended + int(closed), int(leaves));
-        const bool hangsUp = leaves && line != State::Idle;
         QCOMPARE(writtenAtEnd, hangsUp ? QByteArray("ATH0\r") : QByteArray());
         QCOMPARE(m_f->line().isPortOpen(), line != State::Idle && !leaves);
         QVERIFY(m_opener.requests().size() <= 1);              // leaving opens nothing
         QCOMPARE(m_f->boxes().shown().size(), answers.size()); // never a second question
-        if (!answers.isEmpty()) {
-            const bool askToLeave = way == Way::ExitMenu && !changed;
-            QCOMPARE(boxes().first(), way == Way::SaveMenu ? "保存確認: " + SaveQuestion
-                                      : askToLeave         ? "終了確認: 終了しますか？"
-                                                           : "終了確認: " + SaveQuestion);
-            QCOMPARE(m_f->boxes().shown().first().buttons, way == Way::SaveMenu ? Buttons::YesNo
-                                                           : askToLeave         ? Buttons::OkCancel
-                                                                        : Buttons::YesNoCancel);
-        }
+        QCOMPARE(boxes().value(0), question);
+        if (!question.isEmpty())
+            QTEST(m_f->boxes().shown().first().buttons, "questionButtons");
         if (saveFails)
             QCOMPARE(boxes().last(),
                      "保存できません: 設定を保存できませんでした。\r\nファイルを置き換え"
@@ -423,16 +457,17 @@ private Q_SLOTS:
     // texts name the step, whatever it sends and however it ends.
     void namesStepsButNeverTheirDigits()
     {
-        watchStatus({300, 60, 60, 200});
-        m_f->window().replaceRegistrationList(RegistrationLists::Kind::Members,
-                                              {QStringLiteral("山田 98765432 0987")});
-        m_f->control<QComboBox>("Combo3")->setCurrentIndex(0);
+        LineControl::Timing pausesToWatch = WindowFixture::shortTiming();
+        pausesToWatch.dialPauseMs = pausesToWatch.pairPauseMs = 60;
+        watchStatus(pausesToWatch);
+        m_f->window().replaceRegistrationList(Kind::Member, {QStringLiteral("山田 98765432 0987")});
+        m_f->ui().memberList->setCurrentIndex(0);
         m_f->bringCallUp();
-        m_f->click("Command6");
+        m_f->click(Step::Member);
         m_opener.device()->setAutoReply("\r\nERROR\r\n"); // the modem refuses: boxes follow
         m_f->boxes().answerNext(MessageBoxes::Answer::Ok, 2);
-        QTimer::singleShot(150, this, [this] { m_f->click("Command11_1"); }); // refused meanwhile
-        m_f->click("Command6");
+        QTimer::singleShot(150, this, [this] { m_f->click(m_f->ui().keyButtons[1]); }); // refused
+        m_f->click(Step::Member);
         m_opener.device()->vanish(QStringLiteral("Input/output error"));
         m_f->boxes().answerNext(MessageBoxes::Answer::Ok);
         QTRY_COMPARE(m_f->line().state(), LineControl::State::Idle);
@@ -447,25 +482,21 @@ private Q_SLOTS:
     }
 
 private:
-    void click(const QString& objectName) { m_f->click(objectName); }
-    template <typename T> T* control(const QString& objectName) const
-    {
-        return m_f->control<T>(objectName);
-    }
-
     void setTexts(const Texts& texts) const
     {
-        for (const auto& [name, text] : texts) {
-            if (name == "Combo3" || name == "Combo5")
+        const ReserveFormControls& ui = m_f->ui();
+        for (const auto& [role, text] : texts) {
+            QWidget* control = role.in(ui);
+            if (control == ui.memberList || control == ui.facilityList)
                 m_f->window().replaceRegistrationList(
-                    name == "Combo3" ? Kind::Members : Kind::Facilities, {text});
-            else if (auto* field = qobject_cast<QLineEdit*>(control<QWidget>(name)))
+                    control == ui.memberList ? Kind::Member : Kind::Facility, {text});
+            else if (auto* field = qobject_cast<QLineEdit*>(control))
                 field->setText(text);
             else
-                control<QComboBox>(name)->setEditText(text);
+                qobject_cast<QComboBox*>(control)->setEditText(text);
         }
-        for (const char* list : {"Combo3", "Combo5"})
-            control<QComboBox>(list)->setCurrentIndex(0);
+        for (QComboBox* list : {ui.memberList, ui.facilityList})
+            list->setCurrentIndex(0);
     }
 
     void writeSettings(const QByteArray& bytes) const
@@ -479,17 +510,19 @@ private:
     // "1"/"0" for Hook, Dial, HookOFF, all field buttons alike ("?" when they differ), ←を送信.
     QString enabledButtons() const
     {
-        const QStringList lineButtons{"Command1", "Command2", "Command10", "Command14"};
+        const ReserveFormControls& ui = m_f->ui();
+        const QList<QPushButton*> lineButtons{ui.button(Step::Hook), ui.button(Step::Dial),
+                                              ui.button(Step::HookOff), ui.sendFreeToneButton};
         QString states;
-        for (const QString& name : lineButtons.mid(0, 3))
-            states += control<QPushButton>(name)->isEnabled() ? '1' : '0';
+        for (const QPushButton* button : lineButtons.mid(0, 3))
+            states += button->isEnabled() ? '1' : '0';
         QSet<bool> fields;
-        for (const QPushButton* button : m_f->window().findChildren<QPushButton*>()) {
-            if (!lineButtons.contains(button->objectName()))
+        for (QPushButton* button : m_f->window().findChildren<QPushButton*>()) {
+            if (!lineButtons.contains(button))
                 fields.insert(button->isEnabled());
         }
         states += fields.size() != 1 ? '?' : fields.contains(true) ? '1' : '0';
-        return states + (control<QPushButton>(lineButtons.last())->isEnabled() ? '1' : '0');
+        return states + (lineButtons.last()->isEnabled() ? '1' : '0');
     }
 
     void watchStatus(const LineControl::Timing& timing)
