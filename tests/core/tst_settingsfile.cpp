@@ -134,6 +134,18 @@ private Q_SLOTS:
             "[PHONE]\nNumber=a" + QByteArray::fromHex("955c").repeated(127),
             only(0, 0, {}, "a" + QString(126, u'表')));
         row("an undecodable byte is U+FFFD", "[MEMBER]\n001=a\x80z\n", only(0, 0, {"a\uFFFDz"}));
+        // A lead byte whose next byte cannot end it stands alone: that byte is read on its own.
+        row("damaged lead byte before a digit",
+            "[PHONE]\nNumber=\x85"
+            "0451\n",
+            only(0, 0, {}, "\uFFFD0451"));
+        row("damaged lead byte before =", "[MEMBER]\n001=a\x85=b\n", only(0, 0, {"a\uFFFD=b"}));
+        row("damaged lead byte before LF", "[PHONE]\nNumber=1\x85\n[COM]\nCH=2\n",
+            only(2, 0, {}, "1\uFFFD"));
+        row("damaged lead byte before CR LF", "[MEMBER]\r\n001=a\x85\r\n002=b\r\n",
+            only(0, 0, {"a\uFFFD", "b"}));
+        row("damaged lead byte before half-width kana and a whole character",
+            "[MEMBER]\n001=\x85\xB1\x85\x82\xA0\n", only(0, 0, {"\uFFFDｱ\uFFFDあ"}));
     }
 
     void readsLikeTheWindowsProfileReader()

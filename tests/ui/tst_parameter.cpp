@@ -10,6 +10,8 @@ using Kind = RegistrationLists::Kind;
 using Buttons = MessageBoxes::Buttons;
 using Answer = MessageBoxes::Answer;
 
+Q_DECLARE_METATYPE(RegistrationEntry::Kind)
+
 namespace {
 
 // Stands in for the main window: its two lists and every hand-back it received.
@@ -135,6 +137,66 @@ private Q_SLOTS:
         QCOMPARE(box(1), QStringLiteral("追加確認: 登録できるのは64件までです。"));
         QCOMPARE(shownItems().size(), 64);
         closeDiscarding();
+    }
+
+    // A digit of another script or width is no digit: it could not be played as a tone.
+    void onlyAsciiDigitsAreDigits_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<int>("refused");
+        QTest::newRow("full-width number")
+            << Kind::Member << QStringList{"a", "１２３４５６７８", "1234"} << 1;
+        QTest::newRow("Arabic-Indic PIN")
+            << Kind::Member << QStringList{"a", "12345678", "٤٤٤٤"} << 2;
+        QTest::newRow("Devanagari facility")
+            << Kind::Facility << QStringList{"४४४४", "01", "a"} << 0;
+        QTest::newRow("superscript breakdown")
+            << Kind::Facility << QStringList{"0101", "0²", "a"} << 1;
+    }
+
+    void onlyAsciiDigitsAreDigits()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QStringList, fields);
+        QFETCH(int, refused);
+        open(kind);
+        fill(fields);
+        m_boxes.answerNext(Answer::Ok);
+        click("add");
+        QCOMPARE(m_boxes.texts(), QStringList{"追加確認: 数字を入力してください"});
+        QCOMPARE(m_editor->focusWidget(), field(refused));
+        QCOMPARE(shownItems(), kind == Kind::Member ? m_lists.members : m_lists.facilities);
+    }
+
+    // "登録" hands the list back and closes, without a question, whatever was changed.
+    void applyHandsBackWithoutAQuestion_data()
+    {
+        QTest::addColumn<int>("edits"); // 0 none, 1 an add, 2 a removal
+        QTest::newRow("unchanged") << 0;
+        QTest::newRow("added") << 1;
+        QTest::newRow("removed") << 2;
+    }
+
+    void applyHandsBackWithoutAQuestion()
+    {
+        QFETCH(int, edits);
+        open(Kind::Member);
+        QStringList expected = m_lists.members;
+        if (edits == 1) {
+            fill({"新規", "11112222", "3333"});
+            click("add");
+            expected << QStringLiteral("新規 11112222 3333");
+        } else if (edits == 2) {
+            clickRow(0);
+            click("del");
+            expected.removeFirst();
+        }
+        click("Copy");
+        QVERIFY(m_boxes.shown().isEmpty());
+        QVERIFY(!m_editor->isVisible());
+        QCOMPARE(m_lists.handedBack, QList<Kind>{Kind::Member});
+        QCOMPARE(m_lists.members, expected);
     }
 
     // Removing takes every selected entry and nothing else; with none selected it changes nothing,

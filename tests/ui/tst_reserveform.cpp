@@ -30,6 +30,7 @@ using Step = CallProcedure::Step;
 using Field = ControlRole::Field;
 using Texts = QList<QPair<ControlRole, QString>>; // a field's text, or a list's one entry
 using Presses = QList<ControlRole>;
+using SaveStep = AtomicFile::Step;
 
 namespace {
 
@@ -56,6 +57,7 @@ Q_DECLARE_METATYPE(Way)
 Q_DECLARE_METATYPE(Texts)
 Q_DECLARE_METATYPE(Presses)
 Q_DECLARE_METATYPE(Buttons)
+Q_DECLARE_METATYPE(SaveStep)
 
 // The main window on an in-memory modem that answers "OK" to everything.
 class TestReserveForm : public QObject {
@@ -146,8 +148,20 @@ private Q_SLOTS:
             "ATDT21;\r\n");
         row("purpose refused", {{Field::Purpose, "2 1"}}, {Step::Purpose}, "", {DigitsOnly});
         row("date", {{Field::Date, "15"}}, {Step::Date}, "ATDT15;\r\n");
+        // Only ASCII digits are digits here: others are no tones the modem can play.
         row("date, full-width digits refused", {{Field::Date, "１５"}}, {Step::Date}, "",
             {DigitsOnly});
+        row("conditions, Arabic-Indic digit refused", {{Field::Conditions, "٤"}},
+            {Step::Conditions}, "", {DigitsOnly});
+        row("purpose, Devanagari digit refused", {{Field::Purpose, "२४"}}, {Step::Purpose}, "",
+            {DigitsOnly});
+        row("time slot, superscript refused", {{Field::TimeSlot, "1²"}}, {Step::TimeSlot}, "",
+            {DigitsOnly});
+        row("member codes in full-width: neither sent",
+            {{Field::Member, "山田 １２３４５６７８ ０９８７"}}, {Step::Member}, "",
+            {DigitsOnly, DigitsOnly});
+        row("facility code with a superscript: breakdown still sent",
+            {{Field::Facility, "010² 02 体育館"}}, {Step::Facility}, "ATDT02;\r\n", {DigitsOnly});
         row("time slot: its first two characters", {{Field::TimeSlot, "0215"}}, {Step::TimeSlot},
             "ATDT02;\r\n");
         row("time slot: only those are checked", {{Field::TimeSlot, "02x"}}, {Step::TimeSlot},
@@ -453,6 +467,62 @@ private Q_SLOTS:
         QCOMPARE(window.changedFlag(), changed && !saved);
     }
 
+    // Every save, from the menu or on leaving, goes through the one-step replacement: failed at
+    // any step it leaves the old file byte for byte (and the window open with the edit); cut off
+    // at any step, the folder holds the old file or the new one, never neither.
+    void saveKeepsTheOldFileOrPutsTheNewOne_data()
+    {
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<SaveStep>("step");
+        QTest::addColumn<bool>("savedAll"); // failing this step still saves
+        const QList<std::pair<const char*, SaveStep>> steps{
+            {"create", SaveStep::CreateTemporary},
+            {"write", SaveStep::Write},
+            {"sync", SaveStep::Sync},
+            {"close", SaveStep::Close},
+            {"rename", SaveStep::Rename},
+            {"folder's sync", SaveStep::SyncFolder}};
+        for (const auto& [way, name] :
+             {std::pair(Way::SaveMenu, "保存"), std::pair(Way::ExitMenu, "終了"),
+              std::pair(Way::CloseBox, "close box")}) {
+            for (const auto& [stepName, step] : steps)
+                QTest::addRow("%s, %s", name, stepName)
+                    << way << step << (step == SaveStep::SyncFolder);
+        }
+    }
+
+    void saveKeepsTheOldFileOrPutsTheNewOne()
+    {
+        QFETCH(Way, way);
+        QFETCH(SaveStep, step);
+        QFETCH(bool, savedAll);
+        m_f->ui().dateField->setText(QStringLiteral("15"));
+        QVERIFY(m_f->window().saveSettings());
+        const QByteArray oldBytes = fileBytes();
+        m_f->ui().dateField->setText(QStringLiteral("31"));
+
+        m_f->checkSaveSteps([step](SaveStep now) { return now != step; });
+        const bool left = saveBy(way, savedAll ? QList<Answer>{Answer::Yes}
+                                               : QList<Answer>{Answer::Yes, Answer::Ok});
+        QCOMPARE(fileBytes() == oldBytes, !savedAll);
+        QCOMPARE(m_f->window().changedFlag(), !savedAll);
+        QCOMPARE(left, savedAll && way != Way::SaveMenu);
+        if (left)
+            return;
+        m_f->boxes().reset();
+
+        QByteArray atTheCut;
+        m_f->checkSaveSteps([&](SaveStep now) {
+            if (now == step)
+                atTheCut = fileBytes();
+            return true;
+        });
+        m_f->ui().dateField->setText(QStringLiteral("24"));
+        saveBy(way, {Answer::Yes});
+        QVERIFY2(atTheCut == oldBytes || atTheCut == fileBytes(), atTheCut.constData());
+        QCOMPARE(SettingsFile::load(m_f->settingsPath()).date, QStringLiteral("24"));
+    }
+
     // The registration number and the PIN must never be readable over the user's shoulder: the
     // texts name the step, whatever it sends and however it ends.
     void namesStepsButNeverTheirDigits()
@@ -497,6 +567,29 @@ private:
         }
         for (QComboBox* list : {ui.memberList, ui.facilityList})
             list->setCurrentIndex(0);
+    }
+
+    QByteArray fileBytes() const
+    {
+        QFile file(m_f->settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+    }
+
+    // Saves as the user does by way, answering the boxes; true when the program was left.
+    bool saveBy(Way way, const QList<Answer>& answers)
+    {
+        for (const Answer answer : answers)
+            m_f->boxes().answerNext(answer);
+        bool left = false;
+        connect(&m_f->window(), &ReserveForm::exitRequested, this, [&left] { left = true; });
+        if (way == Way::CloseBox)
+            left = m_f->window().close();
+        else
+            m_f->window()
+                .findChild<QAction*>(way == Way::SaveMenu ? "MenuSave" : "MenuExit")
+                ->trigger();
+        disconnect(&m_f->window(), &ReserveForm::exitRequested, this, nullptr);
+        return left;
     }
 
     void writeSettings(const QByteArray& bytes) const
