@@ -39,30 +39,25 @@ void TestVoiceDecoder::decodesKnownValues()
 {
     QFETCH(SampleEncoding, encoding);
     QFETCH(QByteArray, bytes);
-
-    VoiceDecoder decoder({0, encoding, 8000, QString()});
-    QTEST(decoder.decode(bytes), "samples");
+    QTEST(VoiceDecoder({0, encoding, 8000, QString()}).decode(bytes), "samples");
 }
 
 void TestVoiceDecoder::resamplesToTheCallRate_data()
 {
     QTest::addColumn<int>("rate");
     QTest::addColumn<int>("chunk");
-
     for (const int rate : {7200, 11025}) {
-        for (const int chunk : {1, 7, 160, 441}) {
+        for (const int chunk : {1, 7, 160, 441})
             QTest::addRow("%d samples/s in chunks of %d", rate, chunk) << rate << chunk;
-        }
     }
 }
 
-// A ramp stays a ramp at 8000 samples/s, and chunks of any size give the samples one whole
-// second gives.
+// A second of a rising ramp gives a second at 8000 samples/s that only rises, and chunks of
+// any size give the samples one whole read gives.
 void TestVoiceDecoder::resamplesToTheCallRate()
 {
     QFETCH(int, rate);
     QFETCH(int, chunk);
-
     QByteArray ramp;
     for (int i = 0; i < rate; ++i)
         ramp.append(char(i * 256 / rate));
@@ -76,10 +71,8 @@ void TestVoiceDecoder::resamplesToTheCallRate()
 
     QCOMPARE(pieces, whole);
     QVERIFY(whole.size() >= 7999 && whole.size() <= 8000);
-    for (qsizetype i = 1; i < whole.size(); ++i) {
-        const int step = whole[i] - whole[i - 1];
-        QVERIFY2(step >= 0 && step <= 256 * rate / 8000 + 256, qPrintable(QString::number(i)));
-    }
+    QVERIFY(std::is_sorted(whole.begin(), whole.end()));
+    QCOMPARE_GT(whole.last() - whole.first(), 32000);
 }
 
 QTEST_GUILESS_MAIN(TestVoiceDecoder)
