@@ -29,7 +29,6 @@ public:
     void reset();
 
     qint64 audioTimeMs() const { return m_sampleCount * 1000 / DecodedSampleRate; }
-    bool isSpeaking() const { return m_state == State::Speaking; }
 
 Q_SIGNALS:
     // When the speech began; emitted once it has lasted long enough to count.

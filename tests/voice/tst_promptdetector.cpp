@@ -78,7 +78,7 @@ void TestPromptDetector::findsPrompts_data()
 
     const int japan = 400;
     const SyntheticLine line = SyntheticLine().setNoise(-60);
-    addRow("one prompt", prompt(-60, 3000, -20), {1000}, {4000});
+    addRow("one prompt, its end inside a frame", prompt(-60, 3010, -20), {1000}, {4010});
     addRow(
         "two sentences 400 ms apart are one prompt",
         SyntheticLine(line).silence(1000).speech(1600, -20).silence(400).speech(1400, -20).silence(
