@@ -5,6 +5,8 @@ set(TARVIK_APP_ID org.tarvik.Tarvik)
 set(TARVIK_ICON_SIZES 16 32 48 256)
 
 install(TARGETS tarvik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# AudioOutputLoader looks for it there, relative to the program.
+install(TARGETS tarvik-audio LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${TARVIK_PLUGIN_SUBFOLDER})
 install(FILES data/${TARVIK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 configure_file(data/${TARVIK_APP_ID}.metainfo.xml ${PROJECT_BINARY_DIR}/${TARVIK_APP_ID}.metainfo.xml @ONLY)
