@@ -9,6 +9,7 @@
 #include "SerialPortOpener.h"
 #include "SettingsStore.h"
 #include "SystemSerialDevices.h"
+#include "VoiceReceiver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,7 +96,8 @@ int main(int argc, char* argv[])
     timing.replyTimeoutMs = 2000;
     timing.dialPauseMs = timing.pairPauseMs = 10;
     timing.exitReplyTimeoutMs = 500;
-    LineControl line(opener, timing);
+    VoiceReceiver voice;
+    LineControl line(opener, voice, timing);
     ModemCheck check(opener);
     SystemSerialDevices serialDevices;
     CountingBoxes boxes;

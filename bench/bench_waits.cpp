@@ -129,7 +129,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     SerialPortOpener opener;
-    const PortOpener::Result port = opener.open(programEnd);
+    const PortOpener::Result port = opener.open(programEnd, PortOpener::Speed::Commands);
     if (!port.device) {
         std::fprintf(stderr, "%s\n", "the pseudo-terminal did not open");
         return 1;

@@ -8,6 +8,7 @@
 #include "SettingsFile.h"
 #include "SettingsStore.h"
 #include "SystemSerialDevices.h"
+#include "VoiceReceiver.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -59,7 +60,9 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     SerialPortOpener opener;
-    LineControl line(opener);
+    // Loads the sound plugin only when a call in voice mode first needs it.
+    VoiceReceiver voice;
+    LineControl line(opener, voice);
     ModemCheck check(opener);
     SystemSerialDevices serialDevices;
     QtMessageBoxes boxes;

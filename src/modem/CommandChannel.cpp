@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcModem, "tarvik.modem", QtWarningMsg)
 
@@ -55,8 +56,10 @@ bool CommandChannel::isOpen() const
 
 void CommandChannel::discardInput()
 {
-    if (isOpen())
-        m_device->readAll();
+    if (!isOpen() || isStreaming())
+        return;
+    m_unread.clear();
+    m_device->readAll();
 }
 
 bool CommandChannel::writeCommandLine(const QByteArray& line)
@@ -88,7 +91,35 @@ CommandChannel::Answer CommandChannel::waitAnswer(int timeoutMs, const QByteArra
     ReplyScanner scanner;
     scanner.skipEcho(command);
     const Outcome outcome = runWait(timeoutMs, &scanner, &ReplyScanner::sawFinalResult);
-    return {outcome, scanner.sawError(), scanner.informationLines()};
+    return {outcome, scanner.sawError(), scanner.informationLines(), scanner.lastResult()};
+}
+
+CommandChannel::Connection CommandChannel::waitConnect(int timeoutMs, const QByteArray& command)
+{
+    trace(QStringLiteral("WaitConnect"));
+    ReplyScanner scanner;
+    scanner.skipEcho(command);
+    scanner.expectStream();
+    const Outcome outcome = runWait(timeoutMs, &scanner, [](const ReplyScanner& scanned) {
+        return scanned.sawConnect() || scanned.sawError();
+    });
+    return {outcome, scanner.sawError() && !scanner.sawConnect(), scanner.afterConnect()};
+}
+
+void CommandChannel::startStream(const StreamSink& sink, const QByteArray& firstBytes)
+{
+    m_streamSink = sink;
+    m_unread = firstBytes + m_unread;
+    // Read as the bytes come, also between waits: a stream never waits to be read.
+    m_streamReading =
+        connect(m_device, &QIODevice::readyRead, this, [this] { m_unread += takeReplies(); });
+    m_unread = takeReplies();
+}
+
+void CommandChannel::stopStream()
+{
+    m_streamSink = nullptr;
+    disconnect(m_streamReading);
 }
 
 CommandChannel::Outcome CommandChannel::waitMilliseconds(int ms)
@@ -153,8 +184,8 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, D
     connect(m_device, &QObject::destroyed, &loop, [&] { finish(Outcome::DeviceFailed); });
     if (scanner) {
         const auto readReply = [&] {
-            scanner->feed(m_device->readAll());
-            if ((scanner->*done)())
+            scanner->feed(takeReplies());
+            if (done(*scanner))
                 finish(Outcome::Ok);
         };
         connect(m_device, &QIODevice::readyRead, &loop, readReply);
@@ -167,6 +198,18 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, D
     loop.exec();
     leaveWait();
     return outcome;
+}
+
+QByteArray CommandChannel::takeReplies()
+{
+    QByteArray bytes = std::exchange(m_unread, {}) + m_device->readAll();
+    if (!m_streamSink)
+        return bytes;
+    const std::optional<QByteArray> afterStream = m_streamSink(bytes);
+    if (!afterStream)
+        return {};
+    stopStream();
+    return *afterStream;
 }
 
 void CommandChannel::leaveWait()

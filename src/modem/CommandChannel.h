@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 class ReplyScanner;
@@ -39,7 +40,19 @@ public:
         Outcome outcome;         // Ok: a final result came, "OK" or "ERROR" (then refused)
         bool refused = false;    // the final result was "ERROR": the modem lacks the command
         QStringList information; // see ReplyScanner::informationLines()
+        QString modemAnswer;     // as for Reply
     };
+
+    // The answer to AT+VRX.
+    struct Connection {
+        Outcome outcome;        // Ok: CONNECT came, or ERROR (then refused)
+        bool refused = false;   // the modem answered ERROR
+        QByteArray streamStart; // what came after the CONNECT line: the stream's first bytes
+    };
+
+    // Takes the bytes of a running stream; once the stream has ended, returns what followed its
+    // end (the modem's replies again), and nothing before.
+    using StreamSink = std::function<std::optional<QByteArray>(const QByteArray& bytes)>;
 
     // Nanoseconds on a monotonic clock; only the difference between two readings counts.
     using Clock = std::function<qint64()>;
@@ -53,7 +66,7 @@ public:
     // True while at least one wait of this channel runs (nested waits count once each).
     bool isWaiting() const { return m_runningWaits > 0; }
 
-    // Drops everything received and not yet read.
+    // Drops everything received and not yet read; not while a stream runs.
     void discardInput();
     // Traces the line without its line end and writes it, line end included, in one write:
     // a modem ignores characters only briefly after the CR, and any character that reaches
@@ -62,8 +75,16 @@ public:
 
     Reply waitOk(int timeoutMs);
     // Waits for the final result of command (written without its line end), a whole line "OK"
-    // or "ERROR"; the echo of command is not mistaken for its answer.
+    // (or "VCON") or "ERROR"; the echo of command is not mistaken for its answer.
     Answer waitAnswer(int timeoutMs, const QByteArray& command);
+    // Waits for the CONNECT that starts a stream, or ERROR.
+    Connection waitConnect(int timeoutMs, const QByteArray& command);
+    // From now on every byte received goes to sink until the sink says the stream has ended;
+    // waits meanwhile see only what follows the stream's end.
+    void startStream(const StreamSink& sink, const QByteArray& firstBytes);
+    bool isStreaming() const { return bool(m_streamSink); }
+    // Leaves the stream without waiting for its end: what still comes of it is unread input.
+    void stopStream();
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
 
@@ -84,11 +105,13 @@ Q_SIGNALS:
     void abortRequested(QPrivateSignal);
 
 private:
-    using Done = bool (ReplyScanner::*)() const;
+    using Done = std::function<bool(const ReplyScanner&)>;
     // Without a scanner a pause: runs its full length unless aborted or the device fails.
     // With one, ends as soon as the scanner says done.
     Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr);
     void leaveWait();
+    // What was received, the stream's part taken out while one runs.
+    QByteArray takeReplies();
     void onAboutToClose();
     void reportFailure(const QString& reason);
 
@@ -99,4 +122,7 @@ private:
     bool m_failureReported = false;
     bool m_deleteWhenIdle = false;
     QString m_failureReason;
+    QByteArray m_unread; // replies that followed a stream's end, for the next wait
+    StreamSink m_streamSink;
+    QMetaObject::Connection m_streamReading;
 };

@@ -2,6 +2,7 @@
 
 #include "CommandChannel.h"
 #include "PortOpener.h"
+#include "VoiceFormat.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -9,11 +10,19 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+
+class VoiceReceiver;
 
 // The state of the telephone line, in one place. Hook opens the port and takes the line
 // off-hook, Dial dials the service with the call held, HookOFF hangs up and closes the
 // port; tone strings are played into the call between Dial and HookOFF. The window maps
 // state() to the enabled buttons and shows the boxes the signals ask for.
+//
+// A call in voice mode (ITU-T V.253) does the same through the modem's voice commands: the
+// line's audio streams to the computer from the dial to the hang-up (the voice receiver plays it
+// and hears the service's prompts), and each tone string ends the receive, is played with
+// AT+VTS and starts the receive again.
 class LineControl : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +37,18 @@ public:
     Q_ENUM(State)
 
     enum class DialMode { Pulse, Tone };
+
+    enum class Mode {
+        Plain, // tone strings as dial strings, at 9600 baud, as calls have always been made
+        Voice, // the call streamed to the computer, tones played by AT+VTS
+    };
+
+    // Why the modem cannot make a call in voice mode.
+    enum class VoiceRefusal {
+        NoVoiceMode,     // ERROR to AT+FCLASS=8
+        NoUsableFormat,  // no 8-bit PCM, mu-law or A-law among its methods
+        NoTelephoneLine, // no line setting that connects the telephone line alone
+    };
 
     // What a running wait is waiting for, for a status display.
     enum class Wait {
@@ -46,9 +67,14 @@ public:
     // Asked just before each string of a tone pair goes out: false skips that string. It may
     // run events (a modal box); the pair goes on afterwards unless it was interrupted.
     using ToneCheck = std::function<bool(const QString& tones)>;
+    // Asked when voice mode was asked for and the modem refuses it; true makes a plain call
+    // instead. It may run events (a modal box).
+    using PlainFallback = std::function<bool(VoiceRefusal why)>;
 
-    explicit LineControl(PortOpener& opener, QObject* parent = nullptr); // the real timings
-    LineControl(PortOpener& opener, const Timing& timing, QObject* parent = nullptr);
+    // voice plays and watches the audio of calls in voice mode.
+    LineControl(PortOpener& opener, VoiceReceiver& voice, QObject* parent = nullptr); // real times
+    LineControl(PortOpener& opener, VoiceReceiver& voice, const Timing& timing,
+                QObject* parent = nullptr);
     ~LineControl() override;
 
     State state() const;
@@ -57,7 +83,11 @@ public:
     bool isBusy() const;
 
     // devicePath as for PortOpener::open().
-    void hook(const QString& devicePath);
+    void hook(const QString& devicePath, Mode mode = Mode::Plain,
+              const PlainFallback& askPlain = {});
+    // The format the running call's audio comes in; nothing for a plain call.
+    const std::optional<VoiceFormat>& voiceFormat() const { return m_voiceFormat; }
+    VoiceReceiver& voice() { return m_voice; }
     void dial(DialMode mode, const QString& number); // number already checked by the caller
     // Also while another operation waits: that wait ends at once without a box, the
     // interrupted operation does not carry on, and the hang-up runs.
@@ -93,9 +123,23 @@ Q_SIGNALS:
     // Which string of a tone pair comes next: 0 before the first is checked, 1 as the pause
     // before the second begins.
     void pairPartStarted(int part);
+    // The modem refused a command of a call in voice mode (ERROR); the line hangs up when the
+    // slot returns, out of voice mode again.
+    void voiceCommandRefused(const QString& command);
 
 private:
     enum class TimeoutBox { Show, None };
+    // Whether a command's answer counts as the operation's (for a display and the focus).
+    enum class Reports { Answer, Nothing };
+
+    // What a command of a voice call came to.
+    struct VoiceAnswer {
+        bool goesOn = false;   // the operation may carry on (also after a timeout and its box)
+        bool answered = false; // OK, VCON or ERROR came in time
+        bool refused = false;  // ERROR
+        QStringList lines;     // what a question was answered
+    };
+    enum class SetUp { Done, Refused, Stopped };
 
     // Taken before anything that runs nested events; tells afterwards whether the
     // operation may carry on, or was interrupted (hang-up, device failure, destruction).
@@ -113,6 +157,7 @@ private:
     };
 
     bool canSend() const;
+    bool openPort(const QString& devicePath, PortOpener::Speed speed);
     void adoptDevice(std::unique_ptr<QIODevice> device, const QString& devicePath);
     void retireChannel();
     void beginOperation(State state);
@@ -124,8 +169,28 @@ private:
     // it was interrupted (hang-up, device failure) or this object is gone meanwhile.
     bool writeCommand(const QByteArray& line);
     bool sendToneCommand(const QString& tones);
+
+    SetUp setUpVoice(VoiceRefusal* why);
+    SetUp chooseVoiceFormat(VoiceRefusal* why, int* telephoneLine);
+    bool fallBackToPlain(const QString& devicePath, VoiceRefusal why,
+                         const PlainFallback& askPlain);
+    bool dialInVoiceMode(const QByteArray& dialLine);
+    bool playVoiceTones(const QString& tones);
+    bool startReceive();
+    bool endReceive(int timeoutMs, TimeoutBox box);
+    bool leaveVoiceMode(int timeoutMs, TimeoutBox box);
+    // Writes line and waits for its final result; a timeout shows its box.
+    VoiceAnswer voiceCommand(const QByteArray& line, int timeoutMs, TimeoutBox box,
+                             Reports reports = Reports::Nothing);
+    // voiceCommand() where ERROR ends voice mode for the call: false then.
+    bool voiceStep(const QByteArray& line, int timeoutMs, Reports reports = Reports::Nothing);
+    void refuseVoiceCall(const QByteArray& line);
+    void forgetVoiceCall();
     bool sendChecked(const QString& tones, const ToneCheck& check);
     bool awaitOk(int timeoutMs, TimeoutBox box);
+    // After a wait that ran out: tells whoever follows and shows the box; false when the
+    // operation was interrupted meanwhile.
+    bool reportAnswer(bool ok, const QString& modemAnswer, TimeoutBox box);
     bool pause(int ms);
     // Announces the wait, runs it and announces its end; false when the operation was
     // interrupted meanwhile (then no end is announced: the interruption did that).
@@ -138,6 +203,7 @@ private:
     void setBusy(bool busy);
 
     PortOpener& m_opener;
+    VoiceReceiver& m_voice;
     Timing m_timing;
     State m_state = State::Idle;
     bool m_busy = false;
@@ -145,5 +211,7 @@ private:
     // Counts interruptions; an operation that sees it change after a wait stops there.
     quint64 m_interruptions = 0;
     QPointer<CommandChannel> m_channel; // owns the device; null while the port is closed
-    QString m_deviceName;
+    QString m_devicePath;
+    std::optional<VoiceFormat> m_voiceFormat; // while a call is in voice mode
+    int m_toneMs = 0;                         // how long the modem plays each tone
 };

@@ -16,7 +16,7 @@ CommandChannel::Answer ask(CommandChannel& channel, const QByteArray& command, i
 {
     channel.discardInput();
     if (!channel.writeCommandLine(command + '\r'))
-        return {Outcome::DeviceFailed, false, {}};
+        return {Outcome::DeviceFailed, false, {}, {}};
     return channel.waitAnswer(timeoutMs, command);
 }
 
@@ -101,7 +101,7 @@ std::optional<ModemCheck::Result> ModemCheck::run(const QString& devicePath)
 {
     if (isRunning())
         return std::nullopt;
-    PortOpener::Result opened = m_opener.open(devicePath);
+    PortOpener::Result opened = m_opener.open(devicePath, PortOpener::Speed::Commands);
     Result result;
     result.devicePath = devicePath;
     if (!opened.device) {

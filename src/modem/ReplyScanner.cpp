@@ -71,7 +71,14 @@ void ReplyScanner::scanForOk(const QByteArray& bytes)
 
 void ReplyScanner::frameLines(const QByteArray& bytes)
 {
-    for (const char c : bytes) {
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (m_connectLineEnded) {
+            const bool lineFeedOfTheLine = !m_sawConnect && c == '\n';
+            m_sawConnect = true;
+            m_afterConnect += bytes.mid(lineFeedOfTheLine ? i + 1 : i);
+            return;
+        }
         if (isLineEnd(c)) {
             endLine();
         } else if (m_line.size() < MaxLineLength) {
@@ -84,6 +91,7 @@ void ReplyScanner::frameLines(const QByteArray& bytes)
 
 void ReplyScanner::endLine()
 {
+    m_connectLineEnded = m_expectStream && !m_lineTooLong && m_line.startsWith("CONNECT");
     if (!m_lineTooLong) {
         const QString name = resultName(m_line);
         if (!name.isEmpty())
@@ -97,7 +105,7 @@ void ReplyScanner::endLine()
 
 void ReplyScanner::sortLine()
 {
-    if (!m_lineTooLong && m_line == "OK") {
+    if (!m_lineTooLong && (m_line == "OK" || m_line == "VCON")) {
         m_finalResult = FinalResult::Ok;
     } else if (!m_lineTooLong && m_line == "ERROR") {
         m_finalResult = FinalResult::Error;

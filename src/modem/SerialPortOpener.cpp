@@ -45,13 +45,14 @@ void closeWhenDeviceLost(QSerialPort* port)
 
 } // namespace
 
-PortOpener::Result SerialPortOpener::open(const QString& devicePath)
+PortOpener::Result SerialPortOpener::open(const QString& devicePath, Speed speed)
 {
     if (devicePath.isEmpty())
         return {nullptr, {Kind::NoPortChosen, {}, {}}};
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(devicePath);
-    port->setBaudRate(QSerialPort::Baud9600);
+    port->setBaudRate(speed == Speed::VoiceStream ? QSerialPort::Baud115200
+                                                  : QSerialPort::Baud9600);
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);

@@ -29,18 +29,18 @@ void VoiceReceiver::start(const VoiceFormat& format)
     m_decoder.emplace(format);
 }
 
-void VoiceReceiver::feed(const QByteArray& bytes)
+std::optional<QByteArray> VoiceReceiver::feed(const QByteArray& bytes)
 {
     if (!m_decoder)
-        return;
+        return std::nullopt;
     const VoiceStreamFramer::Output framed = m_framer.feed(bytes);
     play(framed.audio);
     report(framed.events);
-    if (framed.ended) {
-        qCDebug(lcVoice) << "stream ended at" << audioTimeMs() << "ms";
-        m_decoder.reset();
-        Q_EMIT streamEnded(framed.afterEnd);
-    }
+    if (!framed.ended)
+        return std::nullopt;
+    qCDebug(lcVoice) << "stream ended at" << audioTimeMs() << "ms";
+    m_decoder.reset();
+    return framed.afterEnd;
 }
 
 void VoiceReceiver::stop()

@@ -32,8 +32,9 @@ public:
 
     // The modem has answered AT+VRX with CONNECT: what follows is the stream, in format.
     void start(const VoiceFormat& format);
-    // Bytes read from the port while receiving; ignored when no receive runs.
-    void feed(const QByteArray& bytes);
+    // Bytes read from the port while receiving; ignored when no receive runs. Once DLE ETX has
+    // come, returns what followed it (the modem's result line), nothing before.
+    std::optional<QByteArray> feed(const QByteArray& bytes);
     // Leaves the running receive without waiting for its end (the line is being hung up).
     void stop();
     // The call is over: the sound device is closed, the next call learns its floor anew.
@@ -52,8 +53,6 @@ Q_SIGNALS:
     void promptStarted(qint64 atMs);
     void promptEnded(qint64 atMs);
     void promptTooLong(qint64 atMs);
-    // DLE ETX came; following is what came after it in the same read (the result line).
-    void streamEnded(const QByteArray& following);
 
 private:
     void openOutput();

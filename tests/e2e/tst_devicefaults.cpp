@@ -72,7 +72,8 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(simulator.devicePath(), QFileDevice::Permissions()));
         SerialPortOpener opener;
         const PortOpener::Result otherProgram =
-            port == "held" ? opener.open(simulator.devicePath()) : PortOpener::Result{};
+            port == "held" ? opener.open(simulator.devicePath(), PortOpener::Speed::Commands)
+                           : PortOpener::Result{};
 
         WindowFixture f(opener, {}, WindowFixture::shortTiming(), simulator.asCom1());
         f.boxes().answerNext(MessageBoxes::Answer::Ok, int(boxTitles.size()));

@@ -104,7 +104,7 @@ private Q_SLOTS:
         QVERIFY2(QRegularExpression('^' + pattern + '$').match(text).hasMatch(), qPrintable(text));
         QTRY_COMPARE(simulator.received(), written); // never off-hook: no ATH1, ATD or ATA
         QCOMPARE(enabledDuringCheck, QList<bool>(written.isEmpty() ? 0 : 3, false));
-        const PortOpener::Result again = opener.open(opened);
+        const PortOpener::Result again = opener.open(opened, PortOpener::Speed::Commands);
         QVERIFY2(again.device || again.failure.kind != PortOpener::Failure::Kind::Busy,
                  "the check left the port open");
         QVERIFY(hook->isEnabled());

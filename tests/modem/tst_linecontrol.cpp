@@ -1,5 +1,7 @@
 #include "FakePortOpener.h"
 #include "LineControl.h"
+#include "RecordingAudioOutput.h"
+#include "VoiceReceiver.h"
 
 #include <QElapsedTimer>
 #include <QMetaEnum>
@@ -33,8 +35,9 @@ enum class Interruption { None, HookOff, Exit, Unplug };
 // "ran" after it, "late" long after.
 struct Fixture : QObject {
     explicit Fixture(const LineControl::Timing* timing = nullptr)
-        : line(timing ? std::make_unique<LineControl>(opener, *timing)
-                      : std::make_unique<LineControl>(opener))
+        : voice([] { return std::make_unique<RecordingAudioOutput>(); }, PromptTimings()),
+          line(timing ? std::make_unique<LineControl>(opener, voice, *timing)
+                      : std::make_unique<LineControl>(opener, voice))
     {
         opener.setResponder([this](const QByteArray& command) {
             written << command;
@@ -80,6 +83,7 @@ struct Fixture : QObject {
         events.clear();
     }
     FakePortOpener opener;
+    VoiceReceiver voice;
     std::unique_ptr<LineControl> line;
     Lines written;
     Lines unanswered; // the modem answers OK to every other line

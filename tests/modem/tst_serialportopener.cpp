@@ -21,7 +21,8 @@ private Q_SLOTS:
     void failureSaysWhy()
     {
         QFETCH(QString, device);
-        const PortOpener::Result result = SerialPortOpener().open(device);
+        const PortOpener::Result result =
+            SerialPortOpener().open(device, PortOpener::Speed::Commands);
         QVERIFY(!result.device);
         QTEST(result.failure.kind, "kind");
         QCOMPARE(result.failure.device, device);

@@ -34,7 +34,8 @@ QByteArray described(const ModemEmulator::Output& output)
 // back up to the end of the result line.
 QByteArray exchange(const QString& device, const QByteArray& command)
 {
-    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(device).device;
+    const std::unique_ptr<QIODevice> port =
+        SerialPortOpener().open(device, PortOpener::Speed::Commands).device;
     QByteArray reply;
     if (port && port->write(command) == command.size()) {
         while (!reply.endsWith("\r\n") && port->waitForReadyRead(ReplyTimeoutMs))

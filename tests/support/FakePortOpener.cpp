@@ -1,8 +1,9 @@
 #include "FakePortOpener.h"
 
-PortOpener::Result FakePortOpener::open(const QString& devicePath)
+PortOpener::Result FakePortOpener::open(const QString& devicePath, Speed speed)
 {
     m_requests.append(devicePath);
+    m_speeds.append(speed);
     auto device = std::make_unique<FakeModemDevice>();
     device->setResponder(m_responder);
     m_device = device.get();

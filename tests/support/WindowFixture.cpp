@@ -19,8 +19,16 @@ WindowFixture::WindowFixture(PortOpener& opener, const QString& settingsToCopy,
                              const LineControl::Timing& timing,
                              const PortMapping::Overrides& overrides)
     : m_opener(opener), m_timing(timing), m_overrides(overrides),
-      m_store([this] { return settingsPath(); },
-              [this](AtomicFile::Step step) { return !m_beforeSaveStep || m_beforeSaveStep(step); })
+      m_store(
+          [this] { return settingsPath(); },
+          [this](AtomicFile::Step step) { return !m_beforeSaveStep || m_beforeSaveStep(step); }),
+      m_voice(
+          [this] {
+              auto output = std::make_unique<RecordingAudioOutput>(m_soundDevice);
+              m_audio = output.get();
+              return output;
+          },
+          PromptTimings())
 {
     if (!settingsToCopy.isEmpty() && !QFile::copy(settingsToCopy, settingsPath()))
         qFatal("cannot copy %s", qPrintable(settingsToCopy));
@@ -32,7 +40,7 @@ WindowFixture::~WindowFixture() = default;
 void WindowFixture::restart()
 {
     m_window.reset(); // nothing of the previous run stays in memory
-    m_line = std::make_unique<LineControl>(m_opener, m_timing);
+    m_line = std::make_unique<LineControl>(m_opener, m_voice, m_timing);
     m_check = std::make_unique<ModemCheck>(m_opener, m_timing.replyTimeoutMs);
     m_window = std::make_unique<ReserveForm>(*m_line, *m_check, m_serialDevices, m_boxes, m_store,
                                              m_overrides);

@@ -2,9 +2,11 @@
 
 #include "FakeSerialDevices.h"
 #include "ModemCheck.h"
+#include "RecordingAudioOutput.h"
 #include "ReserveForm.h"
 #include "ScriptedMessageBoxes.h"
 #include "SettingsStore.h"
+#include "VoiceReceiver.h"
 
 #include <QTemporaryDir>
 
@@ -32,6 +34,11 @@ public:
     // The window's controls by role.
     const ReserveFormControls& ui() const { return m_ui; }
     LineControl& line() { return *m_line; }
+    VoiceReceiver& voice() { return m_voice; }
+    // The sound device of the last voice call; null before the first.
+    RecordingAudioOutput* audio() const { return m_audio; }
+    // From the next voice call on, as on a machine without sound.
+    void takeAwayTheSoundDevice() { m_soundDevice = false; }
     ModemCheck& check() { return *m_check; }
     FakeSerialDevices& serialDevices() { return m_serialDevices; }
     ScriptedMessageBoxes& boxes() { return m_boxes; }
@@ -69,6 +76,9 @@ private:
     PortMapping::Overrides m_overrides;
     AtomicFile::StepCheck m_beforeSaveStep;
     SettingsStore m_store;
+    bool m_soundDevice = true;
+    RecordingAudioOutput* m_audio = nullptr;
+    VoiceReceiver m_voice;
     ScriptedMessageBoxes m_boxes;
     FakeSerialDevices m_serialDevices;
     std::unique_ptr<LineControl> m_line;
