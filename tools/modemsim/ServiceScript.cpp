@@ -14,7 +14,7 @@ const char* const ReservationText = R"(# step          prompt ms  digits  pause 
 service             4500     3       400  # greeting and service menu
 service-ok          3000     1
 registration        3000     8
-pin                 1800     4       400
+pin                 2000     4       400
 facility            3500     4
 breakdown              0     2         0
 conditions          3000     any
