@@ -154,12 +154,11 @@ QByteArray exchange(const QString& device, const QByteArray& command)
 class tst_ModemSimulator : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void interpreterFaultOptions_data();
-    void interpreterFaultOptions();
-    void voiceCommands_data();
-    void voiceCommands();
+    void interpreterAnswers_data();
+    void interpreterAnswers();
     void receiveIsPacedByTheClock_data();
     void receiveIsPacedByTheClock();
+    void receiveWaitsForTonesStillPlaying();
     void receiveShieldsTheDataLinkEscape();
     void receiveReportsLineEvents_data();
     void receiveReportsLineEvents();
@@ -168,17 +167,26 @@ private Q_SLOTS:
     void voiceCallIsJudgedInRealTime();
 };
 
-void tst_ModemSimulator::interpreterFaultOptions_data()
+void tst_ModemSimulator::interpreterAnswers_data()
 {
     QTest::addColumn<Options>("options");
-    QTest::addColumn<QByteArrayList>("reads"); // one receive() each
+    // One receive() each; "@<ms>" moves the clock there and polls.
+    QTest::addColumn<QByteArrayList>("reads");
     QTest::addColumn<QByteArray>("expected");
 
-    const auto row = [](const char* name, const QByteArrayList& reads, const QByteArray& expected,
-                        void (*fault)(Options&)) {
+    const auto row = [](
+                         const char* name, const QByteArrayList& reads, const QByteArray& expected,
+                         void (*modem)(Options&) = [](Options&) {}) {
         Options options;
-        fault(options);
+        modem(options);
         QTest::newRow(name) << options << reads << expected;
+    };
+    // In voice mode, without echo.
+    const auto voiceRow = [&row](
+                              const char* name, const QByteArrayList& reads,
+                              const QByteArray& expected,
+                              void (*modem)(Options&) = [](Options&) {}) {
+        row(name, QByteArrayList{VoiceMode} + reads, VoiceMode + OkReply + expected, modem);
     };
     // Only the fault options no test of the program meets through the simulator; silence,
     // NO DIALTONE, a vanishing line and the answer delay are met there.
@@ -187,105 +195,85 @@ void tst_ModemSimulator::interpreterFaultOptions_data()
         [](Options& o) { o.splitOk = true; });
     row("garbage starts once, after the first command", {"hello\r", "AT\r", "AT\r"},
         "hello\rAT\r" + OkReply + "<garbage>AT\r" + OkReply, [](Options& o) { o.garbage = true; });
-}
-
-void tst_ModemSimulator::interpreterFaultOptions()
-{
-    QFETCH(Options, options);
-    QFETCH(QByteArrayList, reads);
-    QTEST(conversation(options, reads), "expected");
-}
-
-void tst_ModemSimulator::voiceCommands_data()
-{
-    QTest::addColumn<Options>("options");
-    QTest::addColumn<QByteArrayList>("reads");
-    QTest::addColumn<QByteArray>("expected");
-
-    // Rows in voice mode without echo unless they say "data mode".
-    const auto row = [](
-                         const char* name, const QByteArrayList& reads, const QByteArray& expected,
-                         void (*modem)(Options&) = [](Options&) {}) {
-        Options options;
-        modem(options);
-        const bool dataMode = QByteArray(name).startsWith("data mode");
-        QTest::newRow(name) << options << (dataMode ? reads : QByteArrayList{VoiceMode} + reads)
-                            << (dataMode ? expected : VoiceMode + OkReply + expected);
-    };
-    row("methods as Conexant lists them, the default chosen", {"AT+VSM=?\r", "AT+VSM?\r"},
-        information({"1,\"UNSIGNED PCM\",8,0,(7200,8000,11025),0,0",
-                     "129,\"IMA ADPCM\",4,0,(7200,8000),0,0",
-                     "130,\"UNSIGNED PCM\",8,0,(7200,8000,11025),0,0",
-                     "131,\"ULAW\",8,0,(8000),0,0", "132,\"ALAW\",8,0,(8000),0,0"}) +
-            information({"1,8000,0,0"}));
-    row("u-law only: what it does not offer is refused",
-        {"AT+VSM=?\r", "AT+VSM=1,8000\r", "AT+VSM=131,11025\r", "AT+VSM=131,8000,0,1\r",
-         "AT+VSM=131,8000,0,0\r", "AT+VSM?\r"},
-        information(
-            {"129,\"IMA ADPCM\",4,0,(7200,8000),(0),(0)", "131,\"ULAW\",8,0,(8000),(0),(0)"}) +
-            ErrorReply + ErrorReply + ErrorReply + OkReply + information({"131,8000,0,0"}),
-        [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::MuLaw; });
-    row("ZyXEL's list, chosen by label alone", {"AT+VSM=?\r", "AT+VSM=3\r", "AT+VSM?\r"},
-        information({"1;CELP;1;0;(9600)", "2;ADPCM;2;0;(9600)", "3;ADPCM;3;0;(9600)"}) + OkReply +
-            information({"3;0;9600"}),
-        [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::Semicolon; });
-    row("line labels: T takes the line", {"AT+VLS=?\r", "AT+VLS=1\r", "AT+VLS?\r"},
+    // Class 8 as V.253 and the Conexant, U.S. Robotics and ZyXEL manuals answer it.
+    voiceRow("methods as Conexant lists them, the default chosen", {"AT+VSM=?\r", "AT+VSM?\r"},
+             information({"1,\"UNSIGNED PCM\",8,0,(7200,8000,11025),0,0",
+                          "129,\"IMA ADPCM\",4,0,(7200,8000),0,0",
+                          "130,\"UNSIGNED PCM\",8,0,(7200,8000,11025),0,0",
+                          "131,\"ULAW\",8,0,(8000),0,0", "132,\"ALAW\",8,0,(8000),0,0"}) +
+                 information({"1,8000,0,0"}));
+    voiceRow("u-law only: what it does not offer is refused",
+             {"AT+VSM=?\r", "AT+VSM=1,8000\r", "AT+VSM=131,11025\r", "AT+VSM=131,8000,0,1\r",
+              "AT+VSM=131,8000,0,0\r", "AT+VSM?\r"},
+             information(
+                 {"129,\"IMA ADPCM\",4,0,(7200,8000),(0),(0)", "131,\"ULAW\",8,0,(8000),(0),(0)"}) +
+                 ErrorReply + ErrorReply + ErrorReply + OkReply + information({"131,8000,0,0"}),
+             [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::MuLaw; });
+    voiceRow("ZyXEL's list, chosen by label alone", {"AT+VSM=?\r", "AT+VSM=3\r", "AT+VSM?\r"},
+             information({"1;CELP;1;0;(9600)", "2;ADPCM;2;0;(9600)", "3;ADPCM;3;0;(9600)"}) +
+                 OkReply + information({"3;0;9600"}),
+             [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::Semicolon; });
+    voiceRow(
+        "line labels: T takes the line", {"AT+VLS=?\r", "AT+VLS=1\r", "AT+VLS?\r"},
         information({"0,\"\",B0804100,B0804100,B0804100", "1,\"T\",0B8433C1,0FE431C1,0B8431C1",
                      "2,\"L\",08800300,0CE00100,08800100", "3,\"LT\",0B8433C1,0FE431C1,0B8431C1",
                      "4,\"S\",00800300,04E00100,20800100", "5,\"ST\",0B8433C1,0FE431C1,0B8431C1"}) +
             OkReply + information({"1"}));
-    row("T at 5: no label 1", {"AT+VLS=1\r", "AT+VLS=?\r", "AT+VLS=5\r"},
-        ErrorReply +
-            information({"0,\"\",B0804100,B0804100,B0804100", "2,\"L\",08800300,0CE00100,08800100",
-                         "3,\"LT\",0B8433C1,0FE431C1,0B8431C1",
-                         "4,\"S\",00800300,04E00100,20800100",
-                         "5,\"T\",0B8433C1,0FE431C1,0B8431C1"}) +
-            "\r\nVCON\r\n",
-        [](Options& o) {
-            o.lineLabel = 5;
-            o.vcon = true;
-        });
-    row("VCON after a voice dial, OK after its tones", {"ATDT123;\r", "ATDT4;\r", "AT+VLS=0\r"},
-        "\r\nVCON\r\n" + OkReply + OkReply, [](Options& o) { o.vcon = true; });
-    row("without ';' VCON comes once the far end answers", {"ATDT123\r"}, "<6000 ms>\r\nVCON\r\n",
-        [](Options& o) { o.ringbackCycles = 2; });
-    row("tones last +VTD and are 50 ms apart; OK once played",
-        {"AT+VLS=1\r", "AT+VTD=10\r", "AT+VTD?\r", "AT+VTS=1,2,3\r"},
-        OkReply + OkReply + information({"10"}) + "<400 ms>" + OkReply);
-    row("{digit,length} and [freq,freq,length] elements",
-        {"AT+VLS=1\r", "AT+VTS={1,20},[440,0,30]\r"}, OkReply + "<550 ms>" + OkReply);
-    row("tones wait for the tones still playing",
-        {"AT+VLS=1\r", "AT+VTS=1\r", "@500", "AT+VTS=2\r"},
-        OkReply + "<1000 ms>" + OkReply + "<1500 ms>" + OkReply);
-    row("fixed 1 s tones: no +VTD, no {digit,length}",
-        {"AT+VLS=1\r", "AT+VTD=10\r", "AT+VTS={1,20}\r", "AT+VTS=1,2\r"},
-        OkReply + ErrorReply + ErrorReply + "<2050 ms>" + OkReply,
-        [](Options& o) { o.fixedToneLength = true; });
-    row("tones need the line and a digit per element",
+    voiceRow("T at 5: no label 1", {"AT+VLS=1\r", "AT+VLS=?\r", "AT+VLS=5\r"},
+             ErrorReply +
+                 information(
+                     {"0,\"\",B0804100,B0804100,B0804100", "2,\"L\",08800300,0CE00100,08800100",
+                      "3,\"LT\",0B8433C1,0FE431C1,0B8431C1", "4,\"S\",00800300,04E00100,20800100",
+                      "5,\"T\",0B8433C1,0FE431C1,0B8431C1"}) +
+                 "\r\nVCON\r\n",
+             [](Options& o) {
+                 o.lineLabel = 5;
+                 o.vcon = true;
+             });
+    voiceRow("VCON after a voice dial, OK after its tones",
+             {"ATDT123;\r", "ATDT4;\r", "AT+VLS=0\r"}, "\r\nVCON\r\n" + OkReply + OkReply,
+             [](Options& o) { o.vcon = true; });
+    voiceRow("without ';' VCON comes once the far end answers", {"ATDT123\r"},
+             "<6000 ms>\r\nVCON\r\n", [](Options& o) { o.ringbackCycles = 2; });
+    voiceRow("tones last +VTD and are 50 ms apart; OK once played",
+             {"AT+VLS=1\r", "AT+VTD=10\r", "AT+VTD?\r", "AT+VTS=1,2,3\r"},
+             OkReply + OkReply + information({"10"}) + "<400 ms>" + OkReply);
+    voiceRow("{digit,length} and [freq,freq,length] elements",
+             {"AT+VLS=1\r", "AT+VTS={1,20},[440,0,30]\r"}, OkReply + "<550 ms>" + OkReply);
+    voiceRow("tones wait for the tones still playing",
+             {"AT+VLS=1\r", "AT+VTS=1\r", "@500", "AT+VTS=2\r"},
+             OkReply + "<1000 ms>" + OkReply + "<1500 ms>" + OkReply);
+    voiceRow("fixed 1 s tones: no +VTD, no {digit,length}",
+             {"AT+VLS=1\r", "AT+VTD=10\r", "AT+VTS={1,20}\r", "AT+VTS=1,2\r"},
+             OkReply + ErrorReply + ErrorReply + "<2050 ms>" + OkReply,
+             [](Options& o) { o.fixedToneLength = true; });
+    voiceRow(
+        "tones need the line and a digit per element",
         {"AT+VTS=1\r", "AT+VLS=1\r", "AT+VTS=\r", "AT+VTS=12\r", "AT+VTS=1,,2\r", "AT+VTS=E\r"},
         ErrorReply + OkReply + ErrorReply + ErrorReply + ErrorReply + ErrorReply);
-    row("DLE ! ends a receive; nothing else does, DLE DLE is data",
-        {"AT+VLS=1\r", "AT+VRX\r", "AT\r\x10\x10!", "\x10", "!AT\r"},
-        OkReply + Connect + EndOfStream + OkReply + OkReply);
-    row("VCON at the end of a receive", {"AT+VLS=1\r", "AT+VRX\r", "\x10!"},
-        "\r\nVCON\r\n" + Connect + EndOfStream + "\r\nVCON\r\n", [](Options& o) { o.vcon = true; });
-    row("a receive needs the line and a coding it can produce",
-        {"AT+VRX\r", "AT+VLS=1\r", "AT+VSM=140\r", "AT+VRX\r", "AT+VSM=129\r", "AT+VRX\r"},
-        ErrorReply + OkReply + OkReply + ErrorReply + OkReply + Connect,
-        [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::AdpcmOnly; });
-    row("data mode: voice commands need class 8",
+    voiceRow("DLE ! ends a receive; nothing else does, DLE DLE is data",
+             {"AT+VLS=1\r", "AT+VRX\r", "AT\r\x10\x10!", "\x10", "!AT\r"},
+             OkReply + Connect + EndOfStream + OkReply + OkReply);
+    voiceRow("VCON at the end of a receive", {"AT+VLS=1\r", "AT+VRX\r", "\x10!"},
+             "\r\nVCON\r\n" + Connect + EndOfStream + "\r\nVCON\r\n",
+             [](Options& o) { o.vcon = true; });
+    voiceRow("a receive needs the line and a coding it can produce",
+             {"AT+VRX\r", "AT+VLS=1\r", "AT+VSM=140\r", "AT+VRX\r", "AT+VSM=129\r", "AT+VRX\r"},
+             ErrorReply + OkReply + OkReply + ErrorReply + OkReply + Connect,
+             [](Options& o) { o.voiceMethods = VoiceMethods::Catalogue::AdpcmOnly; });
+    row("voice commands need class 8",
         {"ATE0\r", "AT+VLS=1\r", "AT+FCLASS=8;+VLS=1\r", "AT+FCLASS?\r", "ATZ\r", "AT+VTD?\r"},
         "ATE0\r" + OkReply + ErrorReply + OkReply + information({"8"}) + OkReply + "AT+VTD?\r" +
             ErrorReply);
-    row("data mode: without voice, a data modem's answers",
+    row("without voice, a data modem's answers",
         {"ATE0\r", "AT+FCLASS=?\r", "AT+FCLASS=8\r", "AT+VSM=?\r", "AT+FCLASS=1\r"},
         "ATE0\r" + OkReply + information({"0,1,1.0"}) + ErrorReply + ErrorReply + OkReply,
         [](Options& o) { o.noVoice = true; });
-    row("data mode: one step refused", {"ATE0\r", "AT+FCLASS=8\r", "AT+FCLASS=0\r"},
+    row("one step refused", {"ATE0\r", "AT+FCLASS=8\r", "AT+FCLASS=0\r"},
         "ATE0\r" + OkReply + ErrorReply + OkReply, [](Options& o) { o.refusals = {"+FCLASS=8"}; });
 }
 
-void tst_ModemSimulator::voiceCommands()
+void tst_ModemSimulator::interpreterAnswers()
 {
     QFETCH(Options, options);
     QFETCH(QByteArrayList, reads);
@@ -314,6 +302,18 @@ void tst_ModemSimulator::receiveIsPacedByTheClock()
     const Unshielded stream = unshielded(receiveStream(options, {method, "ATDT1;\r"}, 0, 1000 * 3));
     QCOMPARE(stream.events, QByteArray());
     QTEST(int(stream.data.size() / 3), "bytesPerSecond");
+}
+
+// The stream starts when the tones end, and the modem sleeps until then.
+void tst_ModemSimulator::receiveWaitsForTonesStillPlaying()
+{
+    qint64 nowMs = 0;
+    ModemEmulator modem({}, [&nowMs] { return nowMs; });
+    modem.receive("ATE0+FCLASS=8;+VLS=1\rAT+VTS=1\rAT+VRX\r");
+    QCOMPARE(modem.msUntilPoll(), 1000 + PieceMs);
+    nowMs = 990;
+    QCOMPARE(described(modem.poll()), QByteArray());
+    QCOMPARE(modem.msUntilPoll(), 10 + PieceMs);
 }
 
 // While the service speaks, 0x10 data bytes are sent as DLE DLE, two of them as DLE SUB.

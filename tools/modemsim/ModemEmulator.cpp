@@ -355,58 +355,63 @@ QByteArray ModemEmulator::runVoiceCommand(const Extended& command, Output& out)
     return command.access == Access::Action ? runReceive(out) : ErrorCode;
 }
 
-QByteArray ModemEmulator::runMethod(const Extended& command, Output& out)
+// The forms of a parameter command: "=?" lists what it takes, "?" reports it, "=" sets it.
+QByteArray ModemEmulator::runParameter(const Extended& command, const QByteArrayList& range,
+                                       const QByteArray& value, const Setter& set)
 {
     switch (command.access) {
     case Access::Test:
-        m_information = m_methods.list();
+        m_information = range;
         return OkCode;
     case Access::Read:
-        m_information = {m_methods.report(m_method)};
+        m_information = {value};
         return OkCode;
-    case Access::Set: {
-        const std::optional<VoiceMethods::Selection> chosen = m_methods.select(command.argument);
-        if (!chosen)
-            return ErrorCode;
-        m_method = *chosen;
-        out.transcript << QStringLiteral("voice method %1 %2 at %3/s")
-                              .arg(m_method.label)
-                              .arg(latin1(m_methods.method(m_method.label).name))
-                              .arg(m_method.rate);
-        return OkCode;
-    }
+    case Access::Set:
+        return set(command.argument);
     case Access::Action:
         break;
     }
     return {};
 }
 
+QByteArray ModemEmulator::runMethod(const Extended& command, Output& out)
+{
+    return runParameter(command, m_methods.list(), m_methods.report(m_method),
+                        [&](const QByteArray& argument) { return setMethod(argument, out); });
+}
+
+QByteArray ModemEmulator::setMethod(const QByteArray& argument, Output& out)
+{
+    const std::optional<VoiceMethods::Selection> chosen = m_methods.select(argument);
+    if (!chosen)
+        return ErrorCode;
+    m_method = *chosen;
+    out.transcript << QStringLiteral("voice method %1 %2 at %3/s")
+                          .arg(m_method.label)
+                          .arg(latin1(m_methods.method(m_method.label).name))
+                          .arg(m_method.rate);
+    return OkCode;
+}
+
 QByteArray ModemEmulator::runLineSelection(const Extended& command, Output& out)
 {
-    switch (command.access) {
-    case Access::Test:
-        m_information = m_labels.list();
-        return OkCode;
-    case Access::Read:
-        m_information = {QByteArray::number(m_lineLabel)};
-        return OkCode;
-    case Access::Set: {
-        bool ok = false;
-        const int label = command.argument.toInt(&ok);
-        const std::optional<bool> offHook = ok ? m_labels.takesLineOffHook(label) : std::nullopt;
-        if (!offHook)
-            return ErrorCode;
-        if (!*offHook)
-            setHook(Hook::On, out);
-        else if (m_hook == Hook::On)
-            setHook(Hook::Off, out);
-        m_lineLabel = label;
-        return *offHook ? voiceOk() : OkCode;
-    }
-    case Access::Action:
-        break;
-    }
-    return {};
+    return runParameter(command, m_labels.list(), QByteArray::number(m_lineLabel),
+                        [&](const QByteArray& argument) { return selectLine(argument, out); });
+}
+
+QByteArray ModemEmulator::selectLine(const QByteArray& argument, Output& out)
+{
+    bool ok = false;
+    const int label = argument.toInt(&ok);
+    const std::optional<bool> offHook = ok ? m_labels.takesLineOffHook(label) : std::nullopt;
+    if (!offHook)
+        return ErrorCode;
+    if (!*offHook)
+        setHook(Hook::On, out);
+    else if (m_hook == Hook::On)
+        setHook(Hook::Off, out);
+    m_lineLabel = label;
+    return *offHook ? voiceOk() : OkCode;
 }
 
 // A modem with a fixed tone length does not know +VTD at all.
@@ -414,26 +419,20 @@ QByteArray ModemEmulator::runToneLength(const Extended& command, Output& out)
 {
     if (m_options.fixedToneLength)
         return {};
-    switch (command.access) {
-    case Access::Test:
-        m_information = {"(0-" + QByteArray::number(MostToneUnits) + ')'};
-        return OkCode;
-    case Access::Read:
-        m_information = {QByteArray::number(m_toneUnits)};
-        return OkCode;
-    case Access::Set: {
-        bool ok = false;
-        const int units = command.argument.toInt(&ok);
-        if (!ok || units < 0 || units > MostToneUnits)
-            return ErrorCode;
-        m_toneUnits = units;
-        out.transcript << QStringLiteral("tone length %1 ms").arg(toneMs());
-        return OkCode;
-    }
-    case Access::Action:
-        break;
-    }
-    return {};
+    return runParameter(command, {"(0-" + QByteArray::number(MostToneUnits) + ')'},
+                        QByteArray::number(m_toneUnits),
+                        [&](const QByteArray& argument) { return setToneLength(argument, out); });
+}
+
+QByteArray ModemEmulator::setToneLength(const QByteArray& argument, Output& out)
+{
+    bool ok = false;
+    const int units = argument.toInt(&ok);
+    if (!ok || units < 0 || units > MostToneUnits)
+        return ErrorCode;
+    m_toneUnits = units;
+    out.transcript << QStringLiteral("tone length %1 ms").arg(toneMs());
+    return OkCode;
 }
 
 // The result comes when the last tone has been played.

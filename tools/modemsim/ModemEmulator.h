@@ -77,6 +77,7 @@ private:
         Access access;
         QByteArray argument;
     };
+    using Setter = std::function<QByteArray(const QByteArray& argument)>;
 
     static std::optional<Extended> parseExtended(const QByteArray& text);
     qint64 now() const;
@@ -93,9 +94,14 @@ private:
     QByteArray runExtendedCommand(const Extended& command, Output& out);
     QByteArray runClass(const Extended& command, Output& out);
     QByteArray runVoiceCommand(const Extended& command, Output& out);
+    QByteArray runParameter(const Extended& command, const QByteArrayList& range,
+                            const QByteArray& value, const Setter& set);
     QByteArray runMethod(const Extended& command, Output& out);
+    QByteArray setMethod(const QByteArray& argument, Output& out);
     QByteArray runLineSelection(const Extended& command, Output& out);
+    QByteArray selectLine(const QByteArray& argument, Output& out);
     QByteArray runToneLength(const Extended& command, Output& out);
+    QByteArray setToneLength(const QByteArray& argument, Output& out);
     QByteArray runTones(const Extended& command, Output& out);
     QByteArray runReceive(Output& out);
     void hearTones(const QString& digits, qint64 beginMs, qint64 endMs, Output& out);

@@ -66,10 +66,10 @@ QStringList ReservationService::hangUp()
 
 ReservationService::Moment ReservationService::momentAt(double ms) const
 {
-    for (qsizetype i = m_segments.size() - 1; m_inCall && i >= 0; --i) {
-        const Segment& segment = m_segments[i];
-        if (segment.startMs <= ms)
-            return {segment.sound, ms - double(segment.startMs), segment.step};
+    // Before the dial, and once the call is over, the exchange's dial tone.
+    for (auto segment = m_segments.crbegin(); segment != m_segments.crend(); ++segment) {
+        if (segment->startMs <= ms)
+            return {segment->sound, ms - double(segment->startMs), segment->step};
     }
     return {Sound::DialTone, ms, -1};
 }

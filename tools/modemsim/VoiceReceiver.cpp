@@ -50,7 +50,8 @@ QByteArray VoiceReceiver::pump(qint64 nowMs, const ReservationService& line)
         samples.append(withDataLinkEscape(m_audio.sample(moment), index));
     }
     m_sent = qMax(m_sent, due);
-    m_nextPieceAt = m_startMs + ((nowMs - m_startMs) / PieceMs + 1) * PieceMs;
+    // A receive asked for while tones still play starts when they end.
+    m_nextPieceAt = m_startMs + (qMax<qint64>(0, nowMs - m_startMs) / PieceMs + 1) * PieceMs;
     return out + shielded(m_encoder.encode(samples));
 }
 
