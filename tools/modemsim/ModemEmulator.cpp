@@ -227,33 +227,37 @@ QByteArray ModemEmulator::runDial(const QByteArray& dialString, Output& out)
     }
 
     const QString text = number.isEmpty() ? QStringLiteral("(empty)") : latin1(number);
+    if (m_hook != Hook::Call || !held)
+        return placeCall(text, pulse, held, out);
+    if (number.isEmpty())
+        out.transcript << QStringLiteral("tones %1").arg(text);
+    else
+        hearTones(text, now(), now(), out);
+    return toneResult();
+}
+
+QByteArray ModemEmulator::placeCall(const QString& number, bool pulse, bool held, Output& out)
+{
     const bool voice = m_class == VoiceClass;
-    if (m_hook == Hook::Call && held) {
-        if (number.isEmpty())
-            out.transcript << QStringLiteral("tones %1").arg(text);
-        else
-            hearTones(text, now(), now(), out);
-    } else {
-        setHook(Hook::Off, out);
-        out.transcript << QStringLiteral("dialled %1 (%2)%3")
-                              .arg(text, pulse ? QStringLiteral("pulse") : QStringLiteral("tone"),
-                                   held || voice ? QString() : QStringLiteral(" without ';'"));
-        if (!held && !voice) {
-            setHook(Hook::On, out);
-            return QByteArrayLiteral("NO CARRIER");
-        }
-        m_hook = Hook::Call;
-        if (m_options.dialAnswer.isEmpty()) {
-            m_service.dial(now());
-            // Without ";" a voice modem reports the call once the far end has answered.
-            if (voice && !held) {
-                m_resultPauseMs = m_service.answeredAt() - now();
-                return QByteArrayLiteral("VCON");
-            }
-            return voice ? voiceOk() : OkCode;
-        }
+    setHook(Hook::Off, out);
+    out.transcript << QStringLiteral("dialled %1 (%2)%3")
+                          .arg(number, pulse ? QStringLiteral("pulse") : QStringLiteral("tone"),
+                               held || voice ? QString() : QStringLiteral(" without ';'"));
+    if (!held && !voice) {
+        setHook(Hook::On, out);
+        return QByteArrayLiteral("NO CARRIER");
     }
-    return m_options.dialAnswer.isEmpty() ? OkCode : m_options.dialAnswer;
+    m_hook = Hook::Call;
+    if (!m_options.dialAnswer.isEmpty())
+        return m_options.dialAnswer;
+    m_service.dial(now());
+    if (!voice)
+        return OkCode;
+    if (held)
+        return voiceOk();
+    // Without ";" a voice modem reports the call once the far end has answered.
+    m_resultPauseMs = m_service.answeredAt() - now();
+    return QByteArrayLiteral("VCON");
 }
 
 QByteArray ModemEmulator::runIdentification(const QByteArray& query, Output& out)
@@ -447,7 +451,7 @@ QByteArray ModemEmulator::runTones(const Extended& command, Output& out)
     m_tonesEndAt = beginMs + sequence->totalMs(ToneGapMs);
     m_resultPauseMs = m_tonesEndAt - nowMs;
     hearTones(sequence->digits(), beginMs, m_tonesEndAt, out);
-    return m_options.dialAnswer.isEmpty() ? OkCode : m_options.dialAnswer;
+    return toneResult();
 }
 
 QByteArray ModemEmulator::runReceive(Output& out)
@@ -527,6 +531,11 @@ void ModemEmulator::answer(const QByteArray& resultCode, Output& out)
 QByteArray ModemEmulator::okText() const
 {
     return m_options.lowercaseOk ? QByteArrayLiteral("ok") : QByteArrayLiteral("OK");
+}
+
+QByteArray ModemEmulator::toneResult() const
+{
+    return m_options.dialAnswer.isEmpty() ? OkCode : m_options.dialAnswer;
 }
 
 QByteArray ModemEmulator::voiceOk() const

@@ -89,6 +89,7 @@ private:
     bool refused(const QByteArray& commands) const;
     QByteArray runCommands(const QByteArray& commands, Output& out);
     QByteArray runDial(const QByteArray& dialString, Output& out);
+    QByteArray placeCall(const QString& number, bool pulse, bool held, Output& out);
     QByteArray runIdentification(const QByteArray& query, Output& out);
     QByteArray runExtended(const QByteArray& commands, Output& out);
     QByteArray runExtendedCommand(const Extended& command, Output& out);
@@ -110,6 +111,7 @@ private:
     void resetVoice();
     void answer(const QByteArray& resultCode, Output& out);
     QByteArray okText() const;
+    QByteArray toneResult() const;
     QByteArray voiceOk() const;
 
     Options m_options;
