@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QLatin1String DeviceLinePrefix("device: ");
@@ -67,6 +69,21 @@ QByteArray ModemSimulator::received() const
 {
     QFile record(m_dir.filePath(QStringLiteral("received")));
     return record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray();
+}
+
+bool ModemSimulator::waitForLine(const QRegularExpression& pattern, int timeoutMs)
+{
+    const auto matched = [&] {
+        return std::any_of(m_lines.cbegin(), m_lines.cend(),
+                           [&](const QString& line) { return pattern.match(line).hasMatch(); });
+    };
+    return waitUntil(matched, timeoutMs);
+}
+
+QStringList ModemSimulator::lines()
+{
+    readLines();
+    return m_lines;
 }
 
 void ModemSimulator::readLines()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -33,6 +34,11 @@ public:
     // the same command, so wait for that line first.
     QByteArray received() const;
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Waits until a transcript line so far matches the pattern (anywhere in the line: anchor it
+    // to match whole lines); false if none did within the time.
+    bool waitForLine(const QRegularExpression& pattern, int timeoutMs = StartTimeoutMs);
+    // The transcript so far, after the device line.
+    QStringList lines();
 
 private:
     void readLines();

@@ -20,9 +20,12 @@ SimulatorSession::SimulatorSession(const ModemEmulator::Options& options, QObjec
 {
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
+    m_wakeTimer.setSingleShot(true);
+    m_wakeTimer.setTimerType(Qt::PreciseTimer);
     m_garbageTimer.setInterval(GarbageIntervalMs);
     m_closeTimer.setInterval(CloseCheckMs);
     connect(&m_pauseTimer, &QTimer::timeout, this, &SimulatorSession::playPending);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &SimulatorSession::wake);
     connect(&m_garbageTimer, &QTimer::timeout, this, &SimulatorSession::sendGarbage);
     connect(&m_closeTimer, &QTimer::timeout, this, &SimulatorSession::closeLineOnceRead);
     connect(&m_terminal, &PseudoTerminal::readyRead, this, &SimulatorSession::receive);
@@ -50,7 +53,23 @@ void SimulatorSession::receive()
         m_record.write(bytes);
         m_record.flush();
     }
-    const ModemEmulator::Output out = m_emulator.receive(bytes);
+    handle(m_emulator.receive(bytes));
+}
+
+void SimulatorSession::finish()
+{
+    for (const QString& line : m_emulator.endCall())
+        print(line);
+}
+
+// A timer may fire early; the emulator then has nothing due yet and names the next time again.
+void SimulatorSession::wake()
+{
+    handle(m_emulator.poll());
+}
+
+void SimulatorSession::handle(const ModemEmulator::Output& out)
+{
     for (const QString& line : out.transcript)
         print(line);
     m_pending += out.chunks;
@@ -58,6 +77,11 @@ void SimulatorSession::receive()
     if (out.startGarbage)
         m_garbageTimer.start();
     playPending();
+    const qint64 wakeInMs = m_closeWhenPlayed ? -1 : m_emulator.msUntilPoll();
+    if (wakeInMs < 0)
+        m_wakeTimer.stop();
+    else
+        m_wakeTimer.start(int(wakeInMs));
 }
 
 void SimulatorSession::playPending()

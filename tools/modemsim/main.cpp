@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,9 @@
 namespace {
 
 constexpr int ExitUsage = 2;
+// Labels 2 to 4 are the local phone's and the speaker's configurations.
+constexpr int LineLabelsAfterSpeaker = 5;
+constexpr int HighestLineLabel = 99;
 
 struct Arguments {
     ModemEmulator::Options options;
@@ -23,9 +27,14 @@ struct Arguments {
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("Answers AT commands like a V.250 voice modem on a pseudo-terminal:\n"
-                       "ATE, ATH, ATZ, ATD (tones with ';'), ATI and AT+FCLASS=?.\n"
-                       "Prints \"device: /dev/pts/N\", then one transcript line per event."));
+        QStringLiteral(
+            "Answers AT commands like a V.250 voice modem on a pseudo-terminal:\n"
+            "ATE, ATH, ATZ, ATD (tones with ';'), ATI and AT+FCLASS=?, and in voice mode\n"
+            "(AT+FCLASS=8) V.253's +VSM, +VLS, +VTD, +VTS and +VRX (ended by DLE !).\n"
+            "A dialled call reaches the booking service of the script below, which judges\n"
+            "whether each step's tones came after its prompt or DURING it.\n"
+            "Prints \"device: /dev/pts/N\", then one transcript line per event.\n\n") +
+        QString::fromUtf8(ServiceScript::FormatHelp) + ServiceScript::reservationText());
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("link"), QStringLiteral("Also offer the device as symlink <path>."),
@@ -45,9 +54,39 @@ void addOptions(QCommandLineParser& parser)
          QStringLiteral("n")},
         {QStringLiteral("garbage"), QStringLiteral("Stream random bytes after the first command.")},
         {QStringLiteral("no-voice"),
-         QStringLiteral("List no voice class 8 in answer to AT+FCLASS=?, like a data modem.")},
+         QStringLiteral("Be a data modem: no class 8 in AT+FCLASS=?, ERROR to AT+FCLASS=8 and "
+                        "to every voice command.")},
         {QStringLiteral("refuse-queries"),
          QStringLiteral("Answer ERROR to ATI and AT+FCLASS=?, like a modem that knows neither.")},
+        {QStringLiteral("refuse"),
+         QStringLiteral("Answer ERROR to a command line starting with <command> (+VLS=1, "
+                        "+FCLASS=8...), like a modem that cannot do that step. Repeatable."),
+         QStringLiteral("command")},
+        {QStringLiteral("voice-methods"),
+         QStringLiteral("The compression methods AT+VSM=? offers: default (unsigned PCM, IMA "
+                        "ADPCM, u-law, A-law, as Conexant lists them), ulaw or alaw (that and "
+                        "IMA ADPCM), signed (signed PCM, U.S. Robotics' form), adpcm (ADPCM "
+                        "only), semicolon (ZyXEL's ';'-separated list of its own codings). "
+                        "Codings the simulator cannot produce answer ERROR to AT+VRX."),
+         QStringLiteral("name")},
+        {QStringLiteral("line-label"),
+         QStringLiteral("Number the AT+VLS configuration of the line alone (\"T\") <n>: 1 as "
+                        "most modems do, or 5 and up for a modem without label 1."),
+         QStringLiteral("n")},
+        {QStringLiteral("vcon"),
+         QStringLiteral("Answer VCON instead of OK after a voice dial, after AT+VLS with the "
+                        "line and at the end of a receive.")},
+        {QStringLiteral("fixed-tone-length"),
+         QStringLiteral("Play every AT+VTS tone for 1 s and know no AT+VTD, nor {digit,length}.")},
+        {QStringLiteral("ringback"),
+         QStringLiteral("Ring back <n> times before the service answers (Japan's ringback: "
+                        "400 Hz modulated at 16 Hz, 1 s on, 2 s off)."),
+         QStringLiteral("n")},
+        {QStringLiteral("report-ringback"),
+         QStringLiteral("Report each ringback as DLE r in the receive stream.")},
+        {QStringLiteral("service-script"),
+         QStringLiteral("Read the service's steps from <file> (format above)."),
+         QStringLiteral("file")},
     });
 }
 
@@ -62,7 +101,80 @@ std::optional<int> count(const QCommandLineParser& parser, const QString& name, 
     return value;
 }
 
-std::optional<Arguments> parseArguments(QCommandLineParser& parser)
+std::optional<ServiceScript> readScript(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QString problem;
+    const std::optional<ServiceScript> script =
+        ServiceScript::parse(QString::fromUtf8(file.readAll()), &problem);
+    if (!script)
+        *error = QStringLiteral("%1: %2").arg(path, problem);
+    return script;
+}
+
+// "+VLS=1" and "at+vls=1" alike: the start of the command line after "AT".
+std::optional<QByteArrayList> refusals(const QStringList& commands)
+{
+    QByteArrayList starts;
+    for (const QString& command : commands) {
+        QByteArray start = command.toLatin1().toUpper();
+        if (start.startsWith("AT"))
+            start.remove(0, 2);
+        if (start.isEmpty())
+            return std::nullopt;
+        starts << start;
+    }
+    return starts;
+}
+
+// The voice and service switches; false with *error set when one is wrong.
+bool parseVoiceOptions(const QCommandLineParser& parser, ModemEmulator::Options& options,
+                       QString* error)
+{
+    const std::optional<int> ringback = count(parser, QStringLiteral("ringback"), 0);
+    const std::optional<int> lineLabel = parser.isSet(QStringLiteral("line-label"))
+                                             ? count(parser, QStringLiteral("line-label"), 1)
+                                             : 1;
+    const QString methodsName = parser.isSet(QStringLiteral("voice-methods"))
+                                    ? parser.value(QStringLiteral("voice-methods"))
+                                    : QStringLiteral("default");
+    const std::optional<VoiceMethods::Catalogue> methods = VoiceMethods::named(methodsName);
+    const std::optional<QByteArrayList> refused = refusals(parser.values(QStringLiteral("refuse")));
+    if (!ringback || !refused)
+        return false;
+    if (!lineLabel || (*lineLabel > 1 && *lineLabel < LineLabelsAfterSpeaker) ||
+        *lineLabel > HighestLineLabel) {
+        *error = QStringLiteral("--line-label is 1 or 5 to %1").arg(HighestLineLabel);
+        return false;
+    }
+    if (!methods) {
+        *error = QStringLiteral("--voice-methods is one of: %1")
+                     .arg(VoiceMethods::names().join(QStringLiteral(", ")));
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("service-script"))) {
+        const std::optional<ServiceScript> script =
+            readScript(parser.value(QStringLiteral("service-script")), error);
+        if (!script)
+            return false;
+        options.script = *script;
+    }
+    options.refusals = *refused;
+    options.voiceMethods = *methods;
+    options.lineLabel = *lineLabel;
+    options.vcon = parser.isSet(QStringLiteral("vcon"));
+    options.fixedToneLength = parser.isSet(QStringLiteral("fixed-tone-length"));
+    options.ringbackCycles = *ringback;
+    options.reportRingback = parser.isSet(QStringLiteral("report-ringback"));
+    return true;
+}
+
+// Empty with *error set, or left empty for the usage text, when the arguments are wrong.
+std::optional<Arguments> parseArguments(QCommandLineParser& parser, QString* error)
 {
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty())
         return std::nullopt;
@@ -87,6 +199,8 @@ std::optional<Arguments> parseArguments(QCommandLineParser& parser)
     options.garbage = parser.isSet(QStringLiteral("garbage"));
     options.noVoice = parser.isSet(QStringLiteral("no-voice"));
     options.refuseQueries = parser.isSet(QStringLiteral("refuse-queries"));
+    if (!parseVoiceOptions(parser, options, error))
+        return std::nullopt;
     return arguments;
 }
 
@@ -100,9 +214,12 @@ int main(int argc, char* argv[])
 
     QCommandLineParser parser;
     addOptions(parser);
-    const std::optional<Arguments> arguments = parseArguments(parser);
+    QString error;
+    const std::optional<Arguments> arguments = parseArguments(parser, &error);
     if (!arguments) {
-        std::fputs(qPrintable(parser.helpText()), stderr);
+        std::fputs(qPrintable(error.isEmpty() ? parser.helpText()
+                                              : QStringLiteral("tarvik-modemsim: %1\n").arg(error)),
+                   stderr);
         return ExitUsage;
     }
 
@@ -111,11 +228,12 @@ int main(int argc, char* argv[])
     ExitSignals exitSignals;
     QObject::connect(&exitSignals, &ExitSignals::exitRequested, &app, &QCoreApplication::quit);
     SimulatorSession session(arguments->options);
-    QString error;
     if (!session.start(arguments->linkPath, arguments->recordPath, &error)) {
         std::fputs(qPrintable(QStringLiteral("tarvik-modemsim: %1\n").arg(error)), stderr);
         return 1;
     }
     QObject::connect(&session, &SimulatorSession::lineClosed, &app, &QCoreApplication::quit);
-    return app.exec();
+    const int status = app.exec();
+    session.finish();
+    return status;
 }
