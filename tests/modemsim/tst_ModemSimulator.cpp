@@ -418,8 +418,9 @@ void tst_ModemSimulator::voiceCallIsJudgedInRealTime()
     scriptFile.write("first 300 2 100\nsecond 2000 1 0\n");
     scriptFile.close();
     ModemSimulator modem;
-    QVERIFY(modem.startAsCom1({"--service-script", scriptFile.fileName()}));
-    const std::unique_ptr<QIODevice> port = SerialPortOpener().open(0, {}).device;
+    QVERIFY(modem.start({"--service-script", scriptFile.fileName()}));
+    const std::unique_ptr<QIODevice> port =
+        SerialPortOpener().open(modem.devicePath(), PortOpener::Speed::VoiceStream).device;
     QVERIFY(port);
     const QByteArray setup = "ATE0+FCLASS=8;+VLS=1;+VSM=131;+VTD=20\r";
     port->write(setup + "ATDT1;\r");

@@ -463,7 +463,7 @@ QByteArray ModemEmulator::runReceive(Output& out)
         out.transcript << QStringLiteral("error: cannot stream %1").arg(latin1(method.name));
         return ErrorCode;
     }
-    m_receiver.emplace(VoiceReceiver::Format{*method.coding, m_method.rate},
+    m_receiver.emplace(ReceiveStream::Format{*method.coding, m_method.rate},
                        qMax(now(), m_tonesEndAt), m_service.script(), m_options.reportRingback);
     out.transcript
         << QStringLiteral("receiving %1 at %2/s").arg(latin1(method.name)).arg(m_method.rate);
@@ -483,7 +483,7 @@ void ModemEmulator::endReceive(Output& out)
     const QByteArray audio = m_receiver->pump(now(), m_service);
     m_receiver.reset();
     if (!m_options.silent)
-        sendAfter(out, 0, audio + VoiceReceiver::Dle + VoiceReceiver::Etx);
+        sendAfter(out, 0, audio + ReceiveStream::Dle + ReceiveStream::Etx);
     out.transcript << QStringLiteral("receive ended");
     answer(voiceOk(), out);
 }

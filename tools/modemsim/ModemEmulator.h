@@ -1,10 +1,10 @@
 #pragma once
 
 #include "LineLabels.h"
+#include "ReceiveStream.h"
 #include "ReservationService.h"
 #include "ServiceScript.h"
 #include "VoiceMethods.h"
-#include "VoiceReceiver.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -132,5 +132,5 @@ private:
     int m_toneUnits = DefaultToneUnits;
     qint64 m_tonesEndAt = 0;
     ReservationService m_service;
-    std::optional<VoiceReceiver> m_receiver;
+    std::optional<ReceiveStream> m_receiver;
 };

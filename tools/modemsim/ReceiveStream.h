@@ -13,7 +13,7 @@
 // row DLE SUB), and the events a modem detects on the line are reported between them as DLE and
 // a letter: "r" ringback (when asked for), "l" loop current interruption when the far end
 // hangs up, then "b" busy every 4 s. Loud moments of the audio deliberately carry 0x10 bytes.
-class VoiceReceiver {
+class ReceiveStream {
 public:
     static constexpr char Dle = 0x10;
     static constexpr char Etx = 0x03;
@@ -25,7 +25,7 @@ public:
         int rate;
     };
 
-    VoiceReceiver(const Format& format, qint64 startMs, const ServiceScript& script,
+    ReceiveStream(const Format& format, qint64 startMs, const ServiceScript& script,
                   bool reportRingback);
 
     // The samples due since the last call, shielded, with the events among them.

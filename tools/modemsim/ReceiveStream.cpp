@@ -1,4 +1,4 @@
-#include "VoiceReceiver.h"
+#include "ReceiveStream.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -25,7 +25,7 @@ bool passed(double fromMs, double toMs, double firstMs, double everyMs)
 
 } // namespace
 
-VoiceReceiver::VoiceReceiver(const Format& format, qint64 startMs, const ServiceScript& script,
+ReceiveStream::ReceiveStream(const Format& format, qint64 startMs, const ServiceScript& script,
                              bool reportRingback)
     : m_encoder(format.coding), m_audio(script), m_rate(format.rate), m_startMs(startMs),
       m_nextPieceAt(startMs + PieceMs), m_reportRingback(reportRingback),
@@ -33,7 +33,7 @@ VoiceReceiver::VoiceReceiver(const Format& format, qint64 startMs, const Service
 {
 }
 
-QByteArray VoiceReceiver::pump(qint64 nowMs, const ReservationService& line)
+QByteArray ReceiveStream::pump(qint64 nowMs, const ReservationService& line)
 {
     const int perByte = m_encoder.samplesPerByte();
     const qint64 due = (nowMs - m_startMs) * m_rate / 1000 / perByte * perByte;
@@ -55,7 +55,7 @@ QByteArray VoiceReceiver::pump(qint64 nowMs, const ReservationService& line)
     return out + shielded(m_encoder.encode(samples));
 }
 
-bool VoiceReceiver::endRequested(char byte)
+bool ReceiveStream::endRequested(char byte)
 {
     if (m_dleFromDte) {
         m_dleFromDte = false;
@@ -65,7 +65,7 @@ bool VoiceReceiver::endRequested(char byte)
     return false;
 }
 
-QByteArray VoiceReceiver::shielded(const QByteArray& data)
+QByteArray ReceiveStream::shielded(const QByteArray& data)
 {
     QByteArray out;
     for (qsizetype i = 0; i < data.size(); ++i) {
@@ -81,7 +81,7 @@ QByteArray VoiceReceiver::shielded(const QByteArray& data)
     return out;
 }
 
-std::optional<char> VoiceReceiver::event(const ReservationService::Moment& moment)
+std::optional<char> ReceiveStream::event(const ReservationService::Moment& moment)
 {
     const ReservationService::Moment before = std::exchange(m_previous, moment);
     if (moment.sound == Sound::Busy && before.sound != Sound::Busy)
@@ -99,7 +99,7 @@ std::optional<char> VoiceReceiver::event(const ReservationService::Moment& momen
 
 // Ten times a second a loud sample becomes the one sent as 0x10, every fourth time two in a
 // row; quiet moments are left alone, so silence stays silence.
-qint16 VoiceReceiver::withDataLinkEscape(qint16 sample, qint64 index)
+qint16 ReceiveStream::withDataLinkEscape(qint16 sample, qint64 index)
 {
     const qint64 period = m_rate / EscapesPerSecond;
     const qint64 position = index % period;
