@@ -22,6 +22,7 @@ struct Settings {
     QStringList facilities; // facility entries, in list order
     // The device each of COM1..COM4 opens; empty: its default.
     PortDevices portDevices{};
+    bool voice = false; // calls in voice mode: heard through the computer
 };
 
 bool operator==(const Settings& a, const Settings& b);

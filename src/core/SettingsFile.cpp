@@ -57,8 +57,8 @@ QList<ProfileReader::Section> wantedNames()
 
 void readScalar(const ProfileReader& reader, const Scalar& scalar, Settings& settings)
 {
-    if (scalar.kind == Kind::Index)
-        SettingsKeys::setIndex(settings, scalar, reader.integer(scalar.section, scalar.key, 0));
+    if (scalar.kind == Kind::Index || scalar.kind == Kind::FlagIfSet)
+        SettingsKeys::setNumber(settings, scalar, reader.integer(scalar.section, scalar.key, 0));
     else
         SettingsKeys::setText(settings, scalar,
                               reader.text(scalar.section, scalar.key).value_or(QString()));
@@ -81,7 +81,8 @@ void writeScalars(ProfileWriter& writer, const Settings& settings)
     QString section;
     for (const Scalar& scalar : SettingsKeys::scalars()) {
         const QString text = SettingsKeys::text(settings, scalar);
-        if (scalar.kind == Kind::TextIfSet && text.isEmpty())
+        const bool ifSet = scalar.kind == Kind::TextIfSet || scalar.kind == Kind::FlagIfSet;
+        if (ifSet && text.isEmpty())
             continue;
         if (scalar.section != section)
             writer.section(section = scalar.section);

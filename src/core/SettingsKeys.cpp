@@ -22,6 +22,9 @@ QList<Scalar> allScalars()
                            QStringLiteral("CH"), Settings::PortCount - 1}};
     for (int port = 0; port < Settings::PortCount; ++port)
         scalars << portDevice(port);
+    // Older readers of the file pass over this key.
+    scalars << Scalar{Com, QStringLiteral("Voice"), Kind::FlagIfSet, &Settings::voice,
+                      QStringLiteral("音声モード")};
     scalars << Scalar{Phone,
                       QStringLiteral("DIAL"),
                       Kind::Index,
@@ -57,8 +60,16 @@ const QList<SettingsKeys::Scalar>& SettingsKeys::scalars()
 
 QString SettingsKeys::text(const Settings& settings, const Scalar& scalar)
 {
-    if (scalar.kind == Kind::Index)
-        return QString::number(index(settings, scalar));
+    switch (scalar.kind) {
+    case Kind::Index:
+        return QString::number(settings.*std::get<int Settings::*>(scalar.member));
+    case Kind::FlagIfSet:
+        return settings.*std::get<bool Settings::*>(scalar.member) ? QStringLiteral("1")
+                                                                   : QString();
+    case Kind::Text:
+    case Kind::TextIfSet:
+        break;
+    }
     return textMember(settings, scalar);
 }
 
@@ -67,14 +78,13 @@ void SettingsKeys::setText(Settings& settings, const Scalar& scalar, const QStri
     textMember(settings, scalar) = text;
 }
 
-int SettingsKeys::index(const Settings& settings, const Scalar& scalar)
+void SettingsKeys::setNumber(Settings& settings, const Scalar& scalar, int number)
 {
-    return settings.*std::get<int Settings::*>(scalar.member);
-}
-
-void SettingsKeys::setIndex(Settings& settings, const Scalar& scalar, int index)
-{
+    if (scalar.kind == Kind::FlagIfSet) {
+        settings.*std::get<bool Settings::*>(scalar.member) = number == 1;
+        return;
+    }
     // An index outside its list would select nothing anyway; -1 says so explicitly.
-    const bool inList = index >= -1 && index <= scalar.lastIndex;
-    settings.*std::get<int Settings::*>(scalar.member) = inList ? index : -1;
+    const bool inList = number >= -1 && number <= scalar.lastIndex;
+    settings.*std::get<int Settings::*>(scalar.member) = inList ? number : -1;
 }

@@ -17,13 +17,14 @@ public:
         Index,     // an index into a fixed list, 0..lastIndex; -1 (none) for anything else
         Text,      // written also when empty
         TextIfSet, // written only when not empty, so that a file without it stays as it was
+        FlagIfSet, // "1" written only when set; any other number, or none, reads as not set
     };
 
     // Which device of Settings::portDevices a key holds.
     struct PortDevice {
         int port;
     };
-    using Member = std::variant<int Settings::*, QString Settings::*, PortDevice>;
+    using Member = std::variant<int Settings::*, QString Settings::*, bool Settings::*, PortDevice>;
 
     struct Scalar {
         QString section;
@@ -36,9 +37,10 @@ public:
 
     static const QList<Scalar>& scalars();
 
-    // The value as the file writes it, and the value read back into its member.
+    // The value as the file writes it (empty for a flag not set), and a text read back into its
+    // member.
     static QString text(const Settings& settings, const Scalar& scalar);
     static void setText(Settings& settings, const Scalar& scalar, const QString& text);
-    static int index(const Settings& settings, const Scalar& scalar);
-    static void setIndex(Settings& settings, const Scalar& scalar, int index);
+    // Index and FlagIfSet values are read as numbers.
+    static void setNumber(Settings& settings, const Scalar& scalar, int number);
 };

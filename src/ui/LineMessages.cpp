@@ -16,6 +16,16 @@ LineMessages::LineMessages(LineControl& line, MessageBoxes& boxes, QWidget* boxP
             Qt::DirectConnection);
     connect(&line, &LineControl::deviceFailed, this, &LineMessages::showDeviceFailure,
             Qt::DirectConnection);
+    connect(&line, &LineControl::voiceCommandRefused, this, &LineMessages::showVoiceCommandRefused,
+            Qt::DirectConnection);
+}
+
+bool LineMessages::askPlainCall(LineControl::VoiceRefusal why)
+{
+    return m_boxes.show(m_boxParent, ModemSentences::voiceMode(),
+                        ModemSentences::voiceRefusal(why) +
+                            QStringLiteral("\r\n音声モードを使わずに続けますか？"),
+                        MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::Yes;
 }
 
 void LineMessages::showReplyTimeout(const QString& modemAnswer)
@@ -39,6 +49,15 @@ void LineMessages::showDeviceFailure(const QString& devicePath, const QString& d
          ModemSentences::deviceLost(devicePath, detail) +
              QStringLiteral(
                  "\r\n回線を切りました。モデムを確かめてから「Hook」からやり直してください。"));
+}
+
+void LineMessages::showVoiceCommandRefused(const QString& command)
+{
+    show(ModemSentences::voiceMode(),
+         QStringLiteral("モデムが「%1」を受け付けませんでした（ERROR）。\r\n"
+                        "音声モードの通話をやめ、回線を切りました。「ﾓﾃﾞﾑ」の「ポート設定」で"
+                        "音声モードを外すと、これまでどおりに電話をかけられます。")
+             .arg(command));
 }
 
 void LineMessages::show(const QString& title, const QString& text)

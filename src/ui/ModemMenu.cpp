@@ -36,9 +36,9 @@ void ModemMenu::setPortFree(bool free)
 
 void ModemMenu::openPortDialog()
 {
-    PortDialog dialog(m_devices, m_host.portDevices(), m_host.portOverrides(), m_window);
+    PortDialog dialog(m_devices, m_host.portChoices(), m_host.portOverrides(), m_window);
     if (dialog.exec() == QDialog::Accepted)
-        m_host.choosePortDevices(dialog.choices());
+        m_host.choosePorts(dialog.choices());
 }
 
 void ModemMenu::checkModem()

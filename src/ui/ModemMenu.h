@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PortMapping.h"
-#include "Settings.h"
+#include "SettingsControls.h"
 
 #include <QAction>
 #include <QObject>
@@ -26,9 +26,9 @@ public:
         virtual QString chosenPortCaption() const = 0;
         // The device the chosen port opens; empty when no port is chosen.
         virtual QString chosenDevicePath() const = 0;
-        virtual const Settings::PortDevices& portDevices() const = 0;
-        // The user chose these devices in the dialog: a settings edit when they differ.
-        virtual void choosePortDevices(const Settings::PortDevices& devices) = 0;
+        virtual const PortChoices& portChoices() const = 0;
+        // The user chose these in the dialog: a settings edit when they differ.
+        virtual void choosePorts(const PortChoices& choices) = 0;
         virtual const PortMapping::Overrides& portOverrides() const = 0;
         // What the menu is doing, for the status bar; empty when it is done.
         virtual void showProgress(const QString& text) = 0;

@@ -78,6 +78,26 @@ QString ModemSentences::deviceLost(const QString& devicePath, const QString& det
     return text;
 }
 
+QString ModemSentences::voiceMode()
+{
+    return QStringLiteral("音声モード");
+}
+
+QString ModemSentences::voiceRefusal(LineControl::VoiceRefusal why)
+{
+    switch (why) {
+    case LineControl::VoiceRefusal::NoVoiceMode:
+        return QStringLiteral("このモデムは音声モード（AT+FCLASS=8）を受け付けませんでした。");
+    case LineControl::VoiceRefusal::NoUsableFormat:
+        return QStringLiteral("このモデムの音声の形式は、どれもパソコンで再生できません"
+                              "（8 ビット PCM・μ-law・A-law のどれもありません）。");
+    case LineControl::VoiceRefusal::NoTelephoneLine:
+        break;
+    }
+    return QStringLiteral("このモデムには、電話回線だけをつなぐ設定（AT+VLS の \"T\"）が"
+                          "ありません。");
+}
+
 QString ModemSentences::portToolTip(int comIndex, const PortMapping::Device& device)
 {
     if (device.path.isEmpty())

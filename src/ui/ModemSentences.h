@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineControl.h"
 #include "PortMapping.h"
 #include "PortOpener.h"
 
@@ -18,6 +19,9 @@ public:
     static QString portOpenFailureBriefly(const PortOpener::Failure& failure);
     // detail: the system's wording, may be empty.
     static QString deviceLost(const QString& devicePath, const QString& detail);
+    static QString voiceMode();
+    // Why the modem cannot make calls in voice mode.
+    static QString voiceRefusal(LineControl::VoiceRefusal why);
     // For the port list: the device a caption stands for, where that choice comes from and how
     // to change it.
     static QString portToolTip(int comIndex, const PortMapping::Device& device);

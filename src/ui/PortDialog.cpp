@@ -2,6 +2,7 @@
 
 #include "ModemSentences.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -32,17 +33,23 @@ bool isListed(const QList<SerialDevices::Device>& listed, const QString& path)
 
 } // namespace
 
-PortDialog::PortDialog(const SerialDevices& devices, const PortDevices& chosen,
+PortDialog::PortDialog(const SerialDevices& devices, const PortChoices& chosen,
                        const PortMapping::Overrides& overrides, QWidget* parent)
     : QDialog(parent), m_devices(devices)
 {
     setObjectName(QStringLiteral("PortDialog"));
     setWindowTitle(QStringLiteral("ポート設定"));
     buildLayout(overrides);
-    relist(chosen);
+    relist(chosen.devices);
+    m_voice->setChecked(chosen.voice);
 }
 
-PortDialog::PortDevices PortDialog::choices() const
+PortChoices PortDialog::choices() const
+{
+    return {chosenDevices(), m_voice->isChecked()};
+}
+
+PortDialog::PortDevices PortDialog::chosenDevices() const
 {
     PortDevices devices;
     for (int port = 0; port < int(devices.size()); ++port)
@@ -77,12 +84,18 @@ void PortDialog::buildLayout(const PortMapping::Overrides& overrides)
             form->addRow(QString(), new QLabel(ModemSentences::portToolTip(port, device), this));
     }
     layout->addLayout(form);
+    m_voice = new QCheckBox(QStringLiteral("音声モード（通話をパソコンで聞く）"), this);
+    m_voice->setObjectName(QStringLiteral("VoiceMode"));
+    m_voice->setToolTip(QStringLiteral("選んだポートのモデムで音声モード（クラス 8）を使い、"
+                                       "サービスの案内をパソコンのスピーカーで聞きます。"
+                                       "使えるかどうかは「接続確認」でわかります。"));
+    layout->addWidget(m_voice);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     QPushButton* refresh = buttons->addButton(QStringLiteral("更新"), QDialogButtonBox::ResetRole);
     refresh->setObjectName(QStringLiteral("RefreshButton"));
-    connect(refresh, &QPushButton::clicked, this, [this] { relist(choices()); });
+    connect(refresh, &QPushButton::clicked, this, [this] { relist(chosenDevices()); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -47,7 +47,8 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
       m_ui(ReserveFormLayout::create(buildPanel(), m_scale)),
       m_arrows(new FlowChartArrows(m_ui, m_scale, centralWidget())), m_settings(m_ui),
       m_senders(line, boxes, this), m_status(line, *statusBar(), this),
-      m_lineMessages(line, boxes, this), m_modemMenu(*this, check, serialDevices, boxes, this),
+      m_voiceStatus(line, line.voice(), *statusBar()), m_lineMessages(line, boxes, this),
+      m_modemMenu(*this, check, serialDevices, boxes, this),
       m_stepFocus(m_ui, line, m_senders, m_status)
 {
     initIconResources();
@@ -215,8 +216,11 @@ void ReserveForm::showLineState(LineControl::State state)
 
 void ReserveForm::hook()
 {
-    if (!m_check.isRunning())
-        m_line.hook(chosenDevicePath());
+    if (m_check.isRunning())
+        return;
+    const bool voice = m_settings.portChoices().voice;
+    m_line.hook(chosenDevicePath(), voice ? LineControl::Mode::Voice : LineControl::Mode::Plain,
+                [this](LineControl::VoiceRefusal why) { return m_lineMessages.askPlainCall(why); });
 }
 
 void ReserveForm::dial()
@@ -234,7 +238,7 @@ void ReserveForm::dial()
 
 PortMapping::Device ReserveForm::chosenDevice() const
 {
-    return PortMapping::resolve(m_ui.portList->currentIndex(), m_settings.portDevices(),
+    return PortMapping::resolve(m_ui.portList->currentIndex(), m_settings.portChoices().devices,
                                 m_overrides);
 }
 
@@ -242,7 +246,8 @@ PortMapping::Device ReserveForm::chosenDevice() const
 void ReserveForm::showPortToolTips()
 {
     for (int port = 0; port < m_ui.portList->count(); ++port) {
-        const auto device = PortMapping::resolve(port, m_settings.portDevices(), m_overrides);
+        const auto device =
+            PortMapping::resolve(port, m_settings.portChoices().devices, m_overrides);
         m_ui.portList->setItemData(port, ModemSentences::portToolTip(port, device),
                                    Qt::ToolTipRole);
     }
@@ -260,14 +265,14 @@ QString ReserveForm::chosenDevicePath() const
     return chosenDevice().path;
 }
 
-const Settings::PortDevices& ReserveForm::portDevices() const
+const PortChoices& ReserveForm::portChoices() const
 {
-    return m_settings.portDevices();
+    return m_settings.portChoices();
 }
 
-void ReserveForm::choosePortDevices(const Settings::PortDevices& devices)
+void ReserveForm::choosePorts(const PortChoices& choices)
 {
-    if (!m_settings.setPortDevices(devices))
+    if (!m_settings.setPortChoices(choices))
         return;
     setChangedFlag(true);
     showPortToolTips();

@@ -11,6 +11,7 @@
 #include "SettingsControls.h"
 #include "StepFocus.h"
 #include "TwipScale.h"
+#include "VoiceStatus.h"
 
 #include <QMainWindow>
 
@@ -74,8 +75,8 @@ private:
     // ModemMenu::Host
     QString chosenPortCaption() const override;
     QString chosenDevicePath() const override;
-    const Settings::PortDevices& portDevices() const override;
-    void choosePortDevices(const Settings::PortDevices& devices) override;
+    const PortChoices& portChoices() const override;
+    void choosePorts(const PortChoices& choices) override;
     const PortMapping::Overrides& portOverrides() const override;
     void showProgress(const QString& text) override;
 
@@ -99,6 +100,7 @@ private:
     SettingsControls m_settings;
     FieldSenders m_senders;
     CallStatus m_status;
+    VoiceStatus m_voiceStatus;
     LineMessages m_lineMessages;
     ModemMenu m_modemMenu;
     StepFocus m_stepFocus;

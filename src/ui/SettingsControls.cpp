@@ -31,7 +31,7 @@ SettingsControls::SettingsControls(const ReserveFormControls& controls) : m_cont
 
 void SettingsControls::show(const Settings& settings)
 {
-    m_portDevices = settings.portDevices;
+    m_portChoices = {settings.portDevices, settings.voice};
     select(m_controls.portList, settings.portIndex);
     select(m_controls.dialModeList, settings.dialModeIndex);
     m_controls.numberField->setText(settings.number);
@@ -47,7 +47,8 @@ Settings SettingsControls::read() const
 {
     Settings settings;
     settings.portIndex = m_controls.portList->currentIndex();
-    settings.portDevices = m_portDevices;
+    settings.portDevices = m_portChoices.devices;
+    settings.voice = m_portChoices.voice;
     settings.dialModeIndex = m_controls.dialModeList->currentIndex();
     settings.number = m_controls.numberField->text();
     settings.conditionsCode = m_controls.conditionsField->text();
@@ -77,10 +78,10 @@ void SettingsControls::replaceRegistrationList(Kind kind, const QStringList& ent
     fill(listOf(kind), entries, -1);
 }
 
-bool SettingsControls::setPortDevices(const Settings::PortDevices& devices)
+bool SettingsControls::setPortChoices(const PortChoices& choices)
 {
-    const bool changed = devices != m_portDevices;
-    m_portDevices = devices;
+    const bool changed = !(choices == m_portChoices);
+    m_portChoices = choices;
     return changed;
 }
 

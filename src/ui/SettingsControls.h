@@ -6,10 +6,22 @@
 
 #include <optional>
 
+// What the port dialog chooses: the device each port opens, and whether calls are made in voice
+// mode. No control of the main window shows them.
+struct PortChoices {
+    Settings::PortDevices devices{}; // per port the device kept, empty for its default
+    bool voice = false;
+
+    bool operator==(const PortChoices& other) const
+    {
+        return devices == other.devices && voice == other.voice;
+    }
+};
+
 // Where each stored setting lives while the program runs: the main window's controls are the
 // only copy of the settings they show, so loading puts every value into its control and saving
-// reads them back from there. The devices chosen for the ports, which no control shows, are
-// kept here beside them.
+// reads them back from there. The port choices, which no control shows, are kept here beside
+// them.
 class SettingsControls {
 public:
     using Kind = RegistrationEntry::Kind;
@@ -27,14 +39,13 @@ public:
     // Replaces the list, which then has no selection: the user picks from the new list.
     void replaceRegistrationList(Kind kind, const QStringList& entries);
 
-    // Per port the device the settings keep, empty for its default.
-    const Settings::PortDevices& portDevices() const { return m_portDevices; }
+    const PortChoices& portChoices() const { return m_portChoices; }
     // False when nothing changed.
-    bool setPortDevices(const Settings::PortDevices& devices);
+    bool setPortChoices(const PortChoices& choices);
 
 private:
     QComboBox* listOf(Kind kind) const;
 
     ReserveFormControls m_controls;
-    Settings::PortDevices m_portDevices{};
+    PortChoices m_portChoices;
 };

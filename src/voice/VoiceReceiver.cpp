@@ -27,6 +27,7 @@ void VoiceReceiver::start(const VoiceFormat& format)
     openOutput();
     m_framer.reset();
     m_decoder.emplace(format);
+    Q_EMIT receiving(isPlaying());
 }
 
 std::optional<QByteArray> VoiceReceiver::feed(const QByteArray& bytes)

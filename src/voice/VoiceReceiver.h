@@ -48,6 +48,8 @@ public:
     qint64 audioTimeMs() const { return m_detector.audioTimeMs(); }
 
 Q_SIGNALS:
+    // A receive has started; playing tells whether a sound device plays it.
+    void receiving(bool playing);
     void eventHeard(const VoiceEvent& event, qint64 atMs);
     void levelChanged(double dbfs);
     void promptStarted(qint64 atMs);
