@@ -359,8 +359,8 @@ LineControl::SetUp LineControl::chooseVoiceFormat(VoiceRefusal* why, int* teleph
     if (!lines.goesOn)
         return SetUp::Stopped;
     const VoiceCommands::Offer offer = VoiceCommands::offer(methods.lines, lines.lines);
-    if (!offer.format || !offer.telephoneLine) {
-        *why = offer.format ? VoiceRefusal::NoTelephoneLine : VoiceRefusal::NoUsableFormat;
+    if (const std::optional<VoiceRefusal> refusal = offer.refusal()) {
+        *why = *refusal;
         return leaveVoiceMode(timeoutMs, TimeoutBox::Show) ? SetUp::Refused : SetUp::Stopped;
     }
     m_voiceFormat = offer.format;

@@ -2,6 +2,7 @@
 
 #include "CommandChannel.h"
 #include "PortOpener.h"
+#include "VoiceCommands.h"
 #include "VoiceFormat.h"
 
 #include <QByteArray>
@@ -43,12 +44,7 @@ public:
         Voice, // the call streamed to the computer, tones played by AT+VTS
     };
 
-    // Why the modem cannot make a call in voice mode.
-    enum class VoiceRefusal {
-        NoVoiceMode,     // ERROR to AT+FCLASS=8
-        NoUsableFormat,  // no 8-bit PCM, mu-law or A-law among its methods
-        NoTelephoneLine, // no line setting that connects the telephone line alone
-    };
+    using VoiceRefusal = VoiceCommands::Refusal;
 
     // What a running wait is waiting for, for a status display.
     enum class Wait {

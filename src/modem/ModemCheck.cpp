@@ -45,6 +45,39 @@ std::optional<ModemCheck::Result> endedEarly(const CommandChannel::Answer& answe
     return result;
 }
 
+QByteArray withoutLineEnd(const QByteArray& line)
+{
+    return line.chopped(1);
+}
+
+// Into voice mode for its two questions only, and out of it again: the line is never taken.
+std::optional<ModemCheck::Result> askVoiceMode(CommandChannel& channel, int timeoutMs,
+                                               ModemCheck::Result result)
+{
+    auto& voice = result.voice;
+    voice.asked = true;
+    const CommandChannel::Answer entered =
+        ask(channel, withoutLineEnd(VoiceCommands::enterVoiceMode()), timeoutMs);
+    if (endsCheck(entered))
+        return endedEarly(entered, channel, result);
+    voice.answered = entered.outcome == Outcome::Ok;
+    if (!voice.answered || entered.refused) {
+        if (entered.refused)
+            voice.refusal = VoiceCommands::Refusal::NoVoiceMode;
+        return result;
+    }
+    QList<CommandChannel::Answer> answers;
+    for (const QByteArray& command : {VoiceCommands::askMethods(), VoiceCommands::askLineSettings(),
+                                      VoiceCommands::leaveVoiceMode()}) {
+        answers << ask(channel, withoutLineEnd(command), timeoutMs);
+        if (endsCheck(answers.last()))
+            return endedEarly(answers.last(), channel, result);
+    }
+    voice.offer = VoiceCommands::offer(answers[0].information, answers[1].information);
+    voice.refusal = voice.offer.refusal();
+    return result;
+}
+
 // Everything after opening: the commands in order, each with its own deadline.
 std::optional<ModemCheck::Result> talk(CommandChannel& channel, int timeoutMs,
                                        ModemCheck::Result result)
@@ -66,7 +99,7 @@ std::optional<ModemCheck::Result> talk(CommandChannel& channel, int timeoutMs,
             return endedEarly(answer, channel, result);
         *query = {queryStatus(answer), answer.information};
     }
-    return result;
+    return result.offersVoice() ? askVoiceMode(channel, timeoutMs, result) : result;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "CommandChannel.h"
 #include "PortOpener.h"
+#include "VoiceCommands.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,9 +13,10 @@
 
 // Asks the modem behind a port whether it answers, without ever taking the line off-hook: opens
 // the port as Hook does, sends "AT", then asks for the modem's identification ("ATI") and its
-// service classes ("AT+FCLASS=?"), and closes the port again. The waits run local event loops,
-// so the window keeps working meanwhile; abort() ends a running check at once. No box is shown
-// here: the window puts the result into words.
+// service classes ("AT+FCLASS=?"); where voice (class 8) is listed, what voice mode offers
+// (AT+FCLASS=8, AT+VSM=?, AT+VLS=?, AT+FCLASS=0), and closes the port again. The waits run local
+// event loops, so the window keeps working meanwhile; abort() ends a running check at once. No box
+// is shown here: the window puts the result into words.
 class ModemCheck : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +43,13 @@ public:
         QStringList received;            // NoAnswer: printable lines that came instead of "OK"
         Query identification;            // "ATI"
         Query classes;                   // "AT+FCLASS=?"
+        // Asked when class 8 is listed: voice mode entered, its two questions asked and left.
+        struct Voice {
+            bool asked = false;
+            bool answered = false; // AT+FCLASS=8 was answered, OK or ERROR
+            std::optional<VoiceCommands::Refusal> refusal;
+            VoiceCommands::Offer offer;
+        } voice;
 
         // Voice (class 8) is among the classes the modem listed.
         bool offersVoice() const;

@@ -78,6 +78,19 @@ int VoiceCommands::playingMs(const QString& tones, int toneMs)
 VoiceCommands::Offer VoiceCommands::offer(const QStringList& methods,
                                           const QStringList& lineSettings)
 {
-    return {VoiceCapabilities::choose(VoiceCapabilities::parseMethods(methods)),
-            VoiceCapabilities::telephoneLineSetting(lineSettings)};
+    const QList<VoiceCapabilities::Method> parsed = VoiceCapabilities::parseMethods(methods);
+    QStringList names;
+    for (const VoiceCapabilities::Method& method : parsed)
+        names << method.name;
+    return {VoiceCapabilities::choose(parsed),
+            VoiceCapabilities::telephoneLineSetting(lineSettings), names};
+}
+
+std::optional<VoiceCommands::Refusal> VoiceCommands::Offer::refusal() const
+{
+    if (!format)
+        return Refusal::NoUsableFormat;
+    if (!telephoneLine)
+        return Refusal::NoTelephoneLine;
+    return std::nullopt;
 }

@@ -30,10 +30,21 @@ public:
     // How long the modem may take to play them, each tone of toneMs with a pause as long.
     static int playingMs(const QString& tones, int toneMs);
 
+    // Why a modem cannot make a call in voice mode.
+    enum class Refusal {
+        NoVoiceMode,     // ERROR to AT+FCLASS=8
+        NoUsableFormat,  // no 8-bit PCM, mu-law or A-law among its methods
+        NoTelephoneLine, // no line setting that connects the telephone line alone
+    };
+
     // What the modem offers, from its answers to AT+VSM=? and AT+VLS=?.
     struct Offer {
         std::optional<VoiceFormat> format;
         std::optional<int> telephoneLine;
+        QStringList methodNames; // every method, usable or not, by the modem's own names
+
+        // Why the offer is not enough for a call; nothing when it is.
+        std::optional<Refusal> refusal() const;
     };
     static Offer offer(const QStringList& methods, const QStringList& lineSettings);
 };

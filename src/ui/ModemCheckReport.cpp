@@ -42,15 +42,30 @@ QString queryLine(const QString& label, const ModemCheck::Query& query)
     return QStringLiteral("%1: %2").arg(label, answer);
 }
 
-// Information only: tones go out as "ATDT…;", which many data modems play as well.
+// Whether Hook can take the call in voice mode, told before the user turns it on.
 QString voiceLine(const ModemCheck::Result& result)
 {
     if (result.classes.status != Status::Answered)
         return {};
-    return result.offersVoice()
-               ? QStringLiteral("音声（クラス 8）に対応しています。")
-               : QStringLiteral("音声（クラス 8）は一覧にありません。トーンの送信（ATDT…;）は"
-                                "多くのデータモデムでもできるので、使えることがあります。");
+    if (!result.voice.asked)
+        return QStringLiteral("音声（クラス 8）は一覧にありません。音声モードは使えませんが、"
+                              "トーンの送信（ATDT…;）は多くのデータモデムでもできるので、"
+                              "使えることがあります。");
+    if (!result.voice.answered)
+        return QStringLiteral(
+            "音声モード: 確かめられませんでした（AT+FCLASS=8 に応答がありません）");
+    if (const auto refusal = result.voice.refusal) {
+        QString why = ModemSentences::voiceRefusal(*refusal);
+        if (*refusal == VoiceCommands::Refusal::NoUsableFormat &&
+            !result.voice.offer.methodNames.isEmpty())
+            why += QStringLiteral("（このモデムの形式: %1）")
+                       .arg(result.voice.offer.methodNames.join(QStringLiteral("、")));
+        return QStringLiteral("音声モード: 使えません。") + why;
+    }
+    const VoiceFormat& format = *result.voice.offer.format;
+    return QStringLiteral("音声モード: 使えます（音声の形式: %1、%2 Hz）")
+        .arg(format.modemName)
+        .arg(format.sampleRate);
 }
 
 QStringList answeredLines(const ModemCheck::Result& result)

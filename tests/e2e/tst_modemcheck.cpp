@@ -41,13 +41,23 @@ private Q_SLOTS:
                                 << QByteArray(written) << box;
         };
         const char* const allQueries = "AT\rATI\rAT+FCLASS=?\r";
-        row("voice modem", "", "", allQueries,
-            Answered +
-                "サービスクラス（AT+FCLASS=?）: 0,1,1.0,8\r\n音声（クラス 8）に対応しています。");
+        const char* const voiceQueries =
+            "AT\rATI\rAT+FCLASS=?\rAT+FCLASS=8\rAT+VSM=?\rAT+VLS=?\rAT+FCLASS=0\r";
+        const QString voiceClasses = Answered + "サービスクラス（AT+FCLASS=?）: 0,1,1.0,8\r\n";
+        row("voice modem", "", "", voiceQueries,
+            voiceClasses + "音声モード: 使えます（音声の形式: UNSIGNED PCM、8000 Hz）");
+        row("voice modem, ADPCM only", "--voice-methods|adpcm", "", voiceQueries,
+            voiceClasses + "音声モード: 使えません。このモデムの音声の形式は、どれもパソコンで"
+                           "再生できません（8 ビット PCM・μ-law・A-law のどれもありません）。"
+                           "（このモデムの形式: IMA ADPCM、2 Bit ADPCM、4 Bit ADPCM）");
+        row("voice mode refused", "--refuse|+FCLASS=8", "", "AT\rATI\rAT+FCLASS=?\rAT+FCLASS=8\r",
+            voiceClasses + "音声モード: 使えません。このモデムは音声モード（AT+FCLASS=8）を受け"
+                           "付けませんでした。");
         row("data modem, information only", "--no-voice", "", allQueries,
             Answered +
                 "サービスクラス（AT+FCLASS=?）: 0,1,1.0\r\n音声（クラス 8）は一覧にありません。"
-                "トーンの送信（ATDT…;）は多くのデータモデムでもできるので、使えることがあります。");
+                "音声モードは使えませんが、トーンの送信（ATDT…;）は多くのデータモデムでもできる"
+                "ので、使えることがあります。");
         row("ERROR to the queries is no failure", "--refuse-queries", "", allQueries,
             Port + "モデムが応答しました。\r\n識別情報（ATI）: 対応していません\r\n"
                    "サービスクラス（AT+FCLASS=?）: 対応していません");
