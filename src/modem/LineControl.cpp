@@ -1,9 +1,7 @@
 #include "LineControl.h"
 
-#include "VoiceCommands.h"
+#include "VoiceCall.h"
 #include "VoiceReceiver.h"
-
-#include <QElapsedTimer>
 
 namespace {
 
@@ -33,7 +31,8 @@ LineControl::LineControl(PortOpener& opener, VoiceReceiver& voice, QObject* pare
 
 LineControl::LineControl(PortOpener& opener, VoiceReceiver& voice, const Timing& timing,
                          QObject* parent)
-    : QObject(parent), m_opener(opener), m_voice(voice), m_timing(timing)
+    : QObject(parent), m_opener(opener), m_voice(voice), m_timing(timing),
+      m_voiceCall(std::make_unique<VoiceCall>(*this))
 {
 }
 
@@ -47,6 +46,11 @@ LineControl::~LineControl()
         m_channel->abort();
         m_channel->deleteWhenIdle();
     }
+}
+
+const std::optional<VoiceFormat>& LineControl::voiceFormat() const
+{
+    return m_voiceCall->format();
 }
 
 LineControl::State LineControl::state() const
@@ -74,10 +78,10 @@ void LineControl::hook(const QString& devicePath, Mode mode, const PlainFallback
     beginOperation(State::Hooking);
     if (voice) {
         VoiceRefusal why = VoiceRefusal::NoVoiceMode;
-        const SetUp setUp = setUpVoice(&why);
-        if (setUp == SetUp::Stopped)
+        const VoiceCall::SetUp setUp = m_voiceCall->setUp(&why);
+        if (setUp == VoiceCall::SetUp::Stopped)
             return;
-        if (setUp == SetUp::Done)
+        if (setUp == VoiceCall::SetUp::Done)
             return finishOperation(State::OffHook);
         if (!fallBackToPlain(devicePath, why, askPlain))
             return;
@@ -93,8 +97,8 @@ void LineControl::dial(DialMode mode, const QString& number)
         return;
     beginOperation(State::Dialling);
     m_channel->discardInput();
-    if (m_voiceFormat) {
-        if (dialInVoiceMode(dialCommand(mode, number)))
+    if (voiceFormat()) {
+        if (m_voiceCall->dial(dialCommand(mode, number)))
             finishOperation(State::Dialled);
         return;
     }
@@ -204,14 +208,14 @@ void LineControl::hangUp(int timeoutMs, TimeoutBox box)
         return;
     interruptRunningOperation();
     beginOperation(State::HangingUp);
-    if (m_voiceFormat && !endReceive(timeoutMs, box))
+    if (voiceFormat() && !m_voiceCall->endReceive(timeoutMs, box))
         return;
     m_channel->discardInput();
     if (!writeCommand(OnHookCommand) || !awaitOk(timeoutMs, box))
         return;
-    if (m_voiceFormat && !leaveVoiceMode(timeoutMs, box))
+    if (voiceFormat() && !m_voiceCall->leaveVoiceMode(timeoutMs, box))
         return;
-    forgetVoiceCall();
+    m_voiceCall->forget();
     retireChannel();
     finishOperation(State::Idle);
 }
@@ -223,8 +227,8 @@ bool LineControl::writeCommand(const QByteArray& line)
 
 bool LineControl::sendToneCommand(const QString& tones)
 {
-    if (m_voiceFormat)
-        return playVoiceTones(tones);
+    if (voiceFormat())
+        return m_voiceCall->playTones(tones);
     m_channel->discardInput();
     return writeCommand(toneCommand(tones)) && awaitOk(m_timing.replyTimeoutMs, TimeoutBox::Show);
 }
@@ -293,7 +297,7 @@ void LineControl::endWait()
 void LineControl::onChannelFailed(const QString& detail)
 {
     interruptRunningOperation();
-    forgetVoiceCall();
+    m_voiceCall->forget();
     retireChannel();
     setBusy(false);
     setState(State::Idle);
@@ -316,59 +320,6 @@ void LineControl::setBusy(bool busy)
     Q_EMIT busyChanged(busy);
 }
 
-// ---- voice mode ---------------------------------------------------------------------------
-
-// Into voice mode, a format chosen from what the modem offers, the line taken through it.
-LineControl::SetUp LineControl::setUpVoice(VoiceRefusal* why)
-{
-    const int timeoutMs = m_timing.replyTimeoutMs;
-    const VoiceAnswer entered =
-        voiceCommand(VoiceCommands::enterVoiceMode(), timeoutMs, TimeoutBox::Show);
-    if (entered.goesOn && !entered.answered) // its box has told; Dial and HookOFF as ever
-        finishOperation(State::OffHook);
-    if (!entered.goesOn || !entered.answered)
-        return SetUp::Stopped;
-    if (entered.refused) {
-        *why = VoiceRefusal::NoVoiceMode;
-        return SetUp::Refused;
-    }
-    int telephoneLine = 0;
-    const SetUp chosen = chooseVoiceFormat(why, &telephoneLine);
-    if (chosen != SetUp::Done)
-        return chosen;
-    // A modem that keeps its own tone length is no failure: the tones' wait allows for it.
-    const VoiceAnswer shortTones =
-        voiceCommand(VoiceCommands::shortTones(), timeoutMs, TimeoutBox::Show);
-    if (!shortTones.goesOn)
-        return SetUp::Stopped;
-    m_toneMs = shortTones.answered && !shortTones.refused ? VoiceCommands::ShortToneMs
-                                                          : VoiceCommands::DefaultToneMs;
-    return voiceStep(VoiceCommands::connectLine(telephoneLine), timeoutMs) ? SetUp::Done
-                                                                           : SetUp::Stopped;
-}
-
-LineControl::SetUp LineControl::chooseVoiceFormat(VoiceRefusal* why, int* telephoneLine)
-{
-    const int timeoutMs = m_timing.replyTimeoutMs;
-    const VoiceAnswer methods =
-        voiceCommand(VoiceCommands::askMethods(), timeoutMs, TimeoutBox::Show);
-    if (!methods.goesOn)
-        return SetUp::Stopped;
-    const VoiceAnswer lines =
-        voiceCommand(VoiceCommands::askLineSettings(), timeoutMs, TimeoutBox::Show);
-    if (!lines.goesOn)
-        return SetUp::Stopped;
-    const VoiceCommands::Offer offer = VoiceCommands::offer(methods.lines, lines.lines);
-    if (const std::optional<VoiceRefusal> refusal = offer.refusal()) {
-        *why = *refusal;
-        return leaveVoiceMode(timeoutMs, TimeoutBox::Show) ? SetUp::Refused : SetUp::Stopped;
-    }
-    m_voiceFormat = offer.format;
-    *telephoneLine = *offer.telephoneLine;
-    return voiceStep(VoiceCommands::chooseFormat(*offer.format), timeoutMs) ? SetUp::Done
-                                                                            : SetUp::Stopped;
-}
-
 bool LineControl::fallBackToPlain(const QString& devicePath, VoiceRefusal why,
                                   const PlainFallback& askPlain)
 {
@@ -382,127 +333,4 @@ bool LineControl::fallBackToPlain(const QString& devicePath, VoiceRefusal why,
         return true;
     finishOperation(State::Idle);
     return false;
-}
-
-bool LineControl::dialInVoiceMode(const QByteArray& dialLine)
-{
-    QElapsedTimer sinceDial;
-    sinceDial.start();
-    const VoiceAnswer dialled =
-        voiceCommand(dialLine, m_timing.dialPauseMs + m_timing.replyTimeoutMs, TimeoutBox::Show,
-                     Reports::Answer);
-    if (!dialled.goesOn)
-        return false;
-    if (dialled.refused) {
-        refuseVoiceCall(dialLine);
-        return false;
-    }
-    if (dialled.answered && !startReceive())
-        return false;
-    // The rest of the dial pause is spent listening: a greeting that starts meanwhile is heard.
-    return pause(std::max(0, m_timing.dialPauseMs - int(sinceDial.elapsed())));
-}
-
-bool LineControl::playVoiceTones(const QString& tones)
-{
-    const std::optional<QByteArray> command = VoiceCommands::tones(tones);
-    if (!command)
-        return true; // nothing to play
-    const int timeoutMs = m_timing.replyTimeoutMs + VoiceCommands::playingMs(tones, m_toneMs);
-    return endReceive(m_timing.replyTimeoutMs, TimeoutBox::Show) &&
-           voiceStep(*command, timeoutMs, Reports::Answer) && startReceive();
-}
-
-bool LineControl::startReceive()
-{
-    const QByteArray command = VoiceCommands::receive();
-    if (!writeCommand(command))
-        return false;
-    const int timeoutMs = m_timing.replyTimeoutMs;
-    CommandChannel::Connection connection{CommandChannel::Outcome::Aborted, false, {}};
-    if (!announcedWait(Wait::Reply, timeoutMs,
-                       [&] { connection = m_channel->waitConnect(timeoutMs, command.chopped(1)); }))
-        return false;
-    if (connection.outcome == CommandChannel::Outcome::TimedOut)
-        return reportAnswer(false, {}, TimeoutBox::Show); // the call goes on unheard
-    if (connection.outcome != CommandChannel::Outcome::Ok)
-        return false; // the device failed; onChannelFailed follows
-    if (connection.refused) {
-        refuseVoiceCall(command);
-        return false;
-    }
-    m_voice.start(*m_voiceFormat);
-    m_channel->startStream(
-        [voice = &m_voice](const QByteArray& bytes) { return voice->feed(bytes); },
-        connection.streamStart);
-    return true;
-}
-
-bool LineControl::endReceive(int timeoutMs, TimeoutBox box)
-{
-    if (!m_channel->isStreaming())
-        return true;
-    // The modem ends the stream with DLE ETX and then answers: the wait sees only the answer.
-    const VoiceAnswer ended = voiceCommand(VoiceCommands::endReceive(), timeoutMs, box);
-    if (m_channel)
-        m_channel->stopStream(); // also a stream that did not end: what still comes is unread
-    m_voice.stop();
-    return ended.goesOn;
-}
-
-bool LineControl::leaveVoiceMode(int timeoutMs, TimeoutBox box)
-{
-    return writeCommand(VoiceCommands::leaveVoiceMode()) && awaitOk(timeoutMs, box);
-}
-
-LineControl::VoiceAnswer LineControl::voiceCommand(const QByteArray& line, int timeoutMs,
-                                                   TimeoutBox box, Reports reports)
-{
-    VoiceAnswer result;
-    if (!writeCommand(line))
-        return result;
-    const QByteArray echo = line.endsWith('\r') ? line.chopped(1) : line;
-    CommandChannel::Answer answer{CommandChannel::Outcome::Aborted, false, {}, {}};
-    if (!announcedWait(Wait::Reply, timeoutMs,
-                       [&] { answer = m_channel->waitAnswer(timeoutMs, echo); }))
-        return result;
-    if (answer.outcome != CommandChannel::Outcome::Ok &&
-        answer.outcome != CommandChannel::Outcome::TimedOut)
-        return result; // the device failed; onChannelFailed follows
-    result.answered = answer.outcome == CommandChannel::Outcome::Ok;
-    result.refused = answer.refused;
-    result.lines = answer.information;
-    if (!result.answered)
-        result.goesOn = reportAnswer(false, answer.modemAnswer, box);
-    else if (reports == Reports::Answer)
-        result.goesOn =
-            reportAnswer(!answer.refused, answer.refused ? "ERROR" : "", TimeoutBox::None);
-    else
-        result.goesOn = true;
-    return result;
-}
-
-bool LineControl::voiceStep(const QByteArray& line, int timeoutMs, Reports reports)
-{
-    const VoiceAnswer answer = voiceCommand(line, timeoutMs, TimeoutBox::Show, reports);
-    if (answer.goesOn && answer.refused)
-        refuseVoiceCall(line);
-    return answer.goesOn && !answer.refused;
-}
-
-// The call cannot go on in voice mode: the window says so, and the line is hung up cleanly.
-void LineControl::refuseVoiceCall(const QByteArray& line)
-{
-    const Continuation continuation(this);
-    Q_EMIT voiceCommandRefused(QString::fromLatin1(line.trimmed())); // a box: events run
-    if (continuation.holds())
-        hangUp(m_timing.replyTimeoutMs, TimeoutBox::Show);
-}
-
-void LineControl::forgetVoiceCall()
-{
-    if (m_channel)
-        m_channel->stopStream();
-    m_voiceFormat.reset();
-    m_voice.endCall();
 }

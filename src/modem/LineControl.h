@@ -11,8 +11,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class VoiceCall;
 class VoiceReceiver;
 
 // The state of the telephone line, in one place. Hook opens the port and takes the line
@@ -82,7 +84,7 @@ public:
     void hook(const QString& devicePath, Mode mode = Mode::Plain,
               const PlainFallback& askPlain = {});
     // The format the running call's audio comes in; nothing for a plain call.
-    const std::optional<VoiceFormat>& voiceFormat() const { return m_voiceFormat; }
+    const std::optional<VoiceFormat>& voiceFormat() const;
     VoiceReceiver& voice() { return m_voice; }
     void dial(DialMode mode, const QString& number); // number already checked by the caller
     // Also while another operation waits: that wait ends at once without a box, the
@@ -128,14 +130,8 @@ private:
     // Whether a command's answer counts as the operation's (for a display and the focus).
     enum class Reports { Answer, Nothing };
 
-    // What a command of a voice call came to.
-    struct VoiceAnswer {
-        bool goesOn = false;   // the operation may carry on (also after a timeout and its box)
-        bool answered = false; // OK, VCON or ERROR came in time
-        bool refused = false;  // ERROR
-        QStringList lines;     // what a question was answered
-    };
-    enum class SetUp { Done, Refused, Stopped };
+    // The voice-mode side of the operations, which writes and waits as they do.
+    friend class VoiceCall;
 
     // Taken before anything that runs nested events; tells afterwards whether the
     // operation may carry on, or was interrupted (hang-up, device failure, destruction).
@@ -166,22 +162,8 @@ private:
     bool writeCommand(const QByteArray& line);
     bool sendToneCommand(const QString& tones);
 
-    SetUp setUpVoice(VoiceRefusal* why);
-    SetUp chooseVoiceFormat(VoiceRefusal* why, int* telephoneLine);
     bool fallBackToPlain(const QString& devicePath, VoiceRefusal why,
                          const PlainFallback& askPlain);
-    bool dialInVoiceMode(const QByteArray& dialLine);
-    bool playVoiceTones(const QString& tones);
-    bool startReceive();
-    bool endReceive(int timeoutMs, TimeoutBox box);
-    bool leaveVoiceMode(int timeoutMs, TimeoutBox box);
-    // Writes line and waits for its final result; a timeout shows its box.
-    VoiceAnswer voiceCommand(const QByteArray& line, int timeoutMs, TimeoutBox box,
-                             Reports reports = Reports::Nothing);
-    // voiceCommand() where ERROR ends voice mode for the call: false then.
-    bool voiceStep(const QByteArray& line, int timeoutMs, Reports reports = Reports::Nothing);
-    void refuseVoiceCall(const QByteArray& line);
-    void forgetVoiceCall();
     bool sendChecked(const QString& tones, const ToneCheck& check);
     bool awaitOk(int timeoutMs, TimeoutBox box);
     // After a wait that ran out: tells whoever follows and shows the box; false when the
@@ -208,6 +190,5 @@ private:
     quint64 m_interruptions = 0;
     QPointer<CommandChannel> m_channel; // owns the device; null while the port is closed
     QString m_devicePath;
-    std::optional<VoiceFormat> m_voiceFormat; // while a call is in voice mode
-    int m_toneMs = 0;                         // how long the modem plays each tone
+    std::unique_ptr<VoiceCall> m_voiceCall;
 };
