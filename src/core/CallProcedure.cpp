@@ -16,29 +16,30 @@ struct Transition {
     Step finished;
     Step next;
     Path path;
+    const char* name;
 };
 
 // One row per step, in the order of Step. A "No" goes back to where the service's menu
 // returns: to the service choice at the first point, to the facility at the later ones.
 constexpr std::array<Transition, CallProcedure::StepCount> Procedure = {{
-    {Step::Hook, Step::Dial, Path::Ahead},
-    {Step::Dial, Step::Service, Path::Ahead},
-    {Step::Service, Step::FirstYes, Path::Ahead},
-    {Step::FirstYes, Step::Member, Path::Ahead},
-    {Step::FirstNo, Step::Service, Path::Back},
-    {Step::Member, Step::Facility, Path::Ahead},
-    {Step::Facility, Step::Conditions, Path::Ahead},
-    {Step::Conditions, Step::SecondYes, Path::Ahead},
-    {Step::SecondYes, Step::Date, Path::Ahead},
-    {Step::SecondNo, Step::Facility, Path::Back},
-    {Step::Date, Step::TimeSlot, Path::Ahead},
-    {Step::TimeSlot, Step::Purpose, Path::Ahead},
-    {Step::Purpose, Step::ThirdYes, Path::Ahead},
-    {Step::ThirdYes, Step::NextReservation, Path::Ahead},
-    {Step::ThirdNo, Step::Facility, Path::Back},
-    {Step::NextReservation, Step::Facility, Path::Back},
-    {Step::OtherService, Step::Service, Path::Back},
-    {Step::HookOff, Step::Hook, Path::Anew},
+    {Step::Hook, Step::Dial, Path::Ahead, "Hook"},
+    {Step::Dial, Step::Service, Path::Ahead, "Dial"},
+    {Step::Service, Step::FirstYes, Path::Ahead, "Service"},
+    {Step::FirstYes, Step::Member, Path::Ahead, "FirstYes"},
+    {Step::FirstNo, Step::Service, Path::Back, "FirstNo"},
+    {Step::Member, Step::Facility, Path::Ahead, "Member"},
+    {Step::Facility, Step::Conditions, Path::Ahead, "Facility"},
+    {Step::Conditions, Step::SecondYes, Path::Ahead, "Conditions"},
+    {Step::SecondYes, Step::Date, Path::Ahead, "SecondYes"},
+    {Step::SecondNo, Step::Facility, Path::Back, "SecondNo"},
+    {Step::Date, Step::TimeSlot, Path::Ahead, "Date"},
+    {Step::TimeSlot, Step::Purpose, Path::Ahead, "TimeSlot"},
+    {Step::Purpose, Step::ThirdYes, Path::Ahead, "Purpose"},
+    {Step::ThirdYes, Step::NextReservation, Path::Ahead, "ThirdYes"},
+    {Step::ThirdNo, Step::Facility, Path::Back, "ThirdNo"},
+    {Step::NextReservation, Step::Facility, Path::Back, "NextReservation"},
+    {Step::OtherService, Step::Service, Path::Back, "OtherService"},
+    {Step::HookOff, Step::Hook, Path::Anew, "HookOff"},
 }};
 
 constexpr bool rowsFollowTheSteps()
@@ -68,6 +69,20 @@ constexpr std::array<Answers, 4> ConfirmationPoints = {{
 CallProcedure::Step CallProcedure::next(Step finished)
 {
     return Procedure[std::size_t(finished)].next;
+}
+
+QList<CallProcedure::Step> CallProcedure::typicalPath()
+{
+    QList<Step> path{Step::Hook};
+    while (Procedure[std::size_t(path.last())].path == Path::Ahead)
+        path << next(path.last());
+    path.removeLast();
+    return path;
+}
+
+const char* CallProcedure::name(Step step)
+{
+    return Procedure[std::size_t(step)].name;
 }
 
 bool CallProcedure::loopsBack(Step step)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 #include <cstddef>
 #include <optional>
 
@@ -36,6 +38,11 @@ public:
     static constexpr std::size_t StepCount = std::size_t(Step::HookOff) + 1;
 
     static Step next(Step finished);
+    // The call as it goes when every answer is yes: from Hook along next() to the first step
+    // that goes back (次予約), which is not part of it.
+    static QList<Step> typicalPath();
+    // An English name of the step, without blanks ("FirstYes"), for files and traces.
+    static const char* name(Step step);
     // The service's menu goes back from this step to an earlier one (a "No", 次予約, 他ｻｰﾋﾞｽ):
     // a loop of the call, drawn as an arrow back to next(step).
     static bool loopsBack(Step step);

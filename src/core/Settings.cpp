@@ -4,9 +4,11 @@
 
 bool operator==(const Settings& a, const Settings& b)
 {
-    for (const SettingsKeys::Scalar& scalar : SettingsKeys::scalars()) {
-        if (SettingsKeys::text(a, scalar) != SettingsKeys::text(b, scalar))
+    for (const SettingsKeys::Key& key : SettingsKeys::all()) {
+        if (key.kind == SettingsKeys::Kind::List
+                ? SettingsKeys::list(a, key) != SettingsKeys::list(b, key)
+                : SettingsKeys::text(a, key) != SettingsKeys::text(b, key))
             return false;
     }
-    return a.members == b.members && a.facilities == b.facilities;
+    return true;
 }

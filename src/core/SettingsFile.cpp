@@ -11,23 +11,8 @@
 
 namespace {
 
-using Scalar = SettingsKeys::Scalar;
+using Key = SettingsKeys::Key;
 using Kind = SettingsKeys::Kind;
-
-struct List {
-    QString section;
-    QStringList Settings::*entries;
-    QString label; // names an entry that cannot be stored
-};
-
-// After the single values, in this order.
-const QList<List>& lists()
-{
-    static const QList<List> all{
-        {QStringLiteral("MEMBER"), &Settings::members, QStringLiteral("メンバー")},
-        {QStringLiteral("FACIRITY"), &Settings::facilities, QStringLiteral("施設")}};
-    return all;
-}
 
 // A settings file is a few kilobytes; reading stops here so that a huge file in its place
 // cannot exhaust memory.
@@ -39,29 +24,23 @@ QString listKey(int n)
     return QStringLiteral("00") + QString::number(n);
 }
 
+QStringList listKeys()
+{
+    QStringList keys;
+    for (int n = 1; n <= SettingsFile::MaxListEntries; ++n)
+        keys << listKey(n);
+    return keys;
+}
+
 QList<ProfileReader::Section> wantedNames()
 {
     QList<ProfileReader::Section> wanted;
-    for (const Scalar& scalar : SettingsKeys::scalars()) {
-        if (wanted.isEmpty() || wanted.last().name != scalar.section)
-            wanted.append({scalar.section, {}});
-        wanted.last().keys << scalar.key;
+    for (const Key& key : SettingsKeys::all()) {
+        if (wanted.isEmpty() || wanted.last().name != key.section)
+            wanted.append({key.section, {}});
+        wanted.last().keys << (key.kind == Kind::List ? listKeys() : QStringList{key.name});
     }
-    QStringList listKeys;
-    for (int n = 1; n <= SettingsFile::MaxListEntries; ++n)
-        listKeys << listKey(n);
-    for (const List& list : lists())
-        wanted.append({list.section, listKeys});
     return wanted;
-}
-
-void readScalar(const ProfileReader& reader, const Scalar& scalar, Settings& settings)
-{
-    if (scalar.kind == Kind::Index || scalar.kind == Kind::FlagIfSet)
-        SettingsKeys::setNumber(settings, scalar, reader.integer(scalar.section, scalar.key, 0));
-    else
-        SettingsKeys::setText(settings, scalar,
-                              reader.text(scalar.section, scalar.key).value_or(QString()));
 }
 
 QStringList readList(const ProfileReader& reader, const QString& section)
@@ -76,29 +55,62 @@ QStringList readList(const ProfileReader& reader, const QString& section)
     return entries;
 }
 
-void writeScalars(ProfileWriter& writer, const Settings& settings)
+void read(const ProfileReader& reader, const Key& key, Settings& settings)
 {
-    QString section;
-    for (const Scalar& scalar : SettingsKeys::scalars()) {
-        const QString text = SettingsKeys::text(settings, scalar);
-        const bool ifSet = scalar.kind == Kind::TextIfSet || scalar.kind == Kind::FlagIfSet;
-        if (ifSet && text.isEmpty())
-            continue;
-        if (scalar.section != section)
-            writer.section(section = scalar.section);
-        writer.entry(scalar.key, text, scalar.label);
+    switch (key.kind) {
+    case Kind::List:
+        return SettingsKeys::setList(settings, key, readList(reader, key.section));
+    case Kind::Text:
+    case Kind::TextIfSet:
+        return SettingsKeys::setText(settings, key,
+                                     reader.text(key.section, key.name).value_or(QString()));
+    default:
+        // A number that is not there reads as the default of its kind.
+        const int missing = key.kind == Kind::NumberIfSet ? -1 : 0;
+        return SettingsKeys::setNumber(settings, key,
+                                       reader.integer(key.section, key.name, missing));
     }
 }
 
-void writeList(ProfileWriter& writer, const List& list, const QStringList& entries)
-{
-    if (entries.isEmpty())
-        return;
-    writer.section(list.section);
-    for (int n = 1; n <= entries.size(); ++n)
-        writer.entry(listKey(n), entries[n - 1],
-                     QStringLiteral("%1の%2件目").arg(list.label).arg(n));
-}
+// Writes the key, opening its section where it is the first key written there.
+class SectionWriter {
+public:
+    explicit SectionWriter(ProfileWriter& writer) : m_writer(writer) {}
+
+    void write(const Key& key, const Settings& settings)
+    {
+        if (key.kind == Kind::List)
+            return writeList(key, SettingsKeys::list(settings, key));
+        const QString text = SettingsKeys::text(settings, key);
+        const bool ifSet = key.kind == Kind::TextIfSet || key.kind == Kind::FlagIfSet ||
+                           key.kind == Kind::NumberIfSet;
+        if (ifSet && text.isEmpty())
+            return;
+        open(key.section);
+        m_writer.entry(key.name, text, key.label);
+    }
+
+private:
+    // An empty list writes no section.
+    void writeList(const Key& key, const QStringList& entries)
+    {
+        if (entries.isEmpty())
+            return;
+        open(key.section);
+        for (int n = 1; n <= entries.size(); ++n)
+            m_writer.entry(listKey(n), entries[n - 1],
+                           QStringLiteral("%1の%2件目").arg(key.label).arg(n));
+    }
+
+    void open(const QString& section)
+    {
+        if (section != m_section)
+            m_writer.section(m_section = section);
+    }
+
+    ProfileWriter& m_writer;
+    QString m_section;
+};
 
 QByteArray readAtMost(const QString& path, qint64 maxBytes)
 {
@@ -126,19 +138,17 @@ Settings SettingsFile::parse(QByteArrayView contents)
 {
     const ProfileReader reader(Cp932Codec::decode(contents), wantedNames());
     Settings settings;
-    for (const Scalar& scalar : SettingsKeys::scalars())
-        readScalar(reader, scalar, settings);
-    for (const List& list : lists())
-        settings.*list.entries = readList(reader, list.section);
+    for (const Key& key : SettingsKeys::all())
+        read(reader, key, settings);
     return settings;
 }
 
 bool SettingsFile::serialize(const Settings& settings, QByteArray* contents, QString* error)
 {
     ProfileWriter writer;
-    writeScalars(writer, settings);
-    for (const List& list : lists())
-        writeList(writer, list, settings.*list.entries);
+    SectionWriter sections(writer);
+    for (const Key& key : SettingsKeys::all())
+        sections.write(key, settings);
     if (!writer.succeeded()) {
         if (error)
             *error = writer.error();

@@ -71,6 +71,15 @@ private Q_SLOTS:
         const QByteArray fullList = listLines(1, 64, &full.members);
         QTest::newRow("example") << Example << Head + MemberSection + FacilitySection << "";
         QTest::newRow("no members, no section") << noMembers << Head + FacilitySection << "";
+        Settings voiceAndPaces = Example;
+        voiceAndPaces.voice = true;
+        voiceAndPaces.recordedPaces[std::size_t(CallProcedure::Step::Dial)] = 5200;
+        voiceAndPaces.recordedPaces[std::size_t(CallProcedure::Step::ThirdYes)] = 0;
+        QTest::newRow("voice mode and a recorded call: keys older readers pass over")
+            << voiceAndPaces
+            << QByteArray(Head).replace("CH=2\r\n", "CH=2\r\nVoice=1\r\n") + MemberSection +
+                   FacilitySection + "[AUTO]\r\nDial=5200\r\nThirdYes=0\r\n"
+            << "";
         QTest::newRow("64 members")
             << full << Head + "[MEMBER]\r\n" + fullList + FacilitySection << "";
         const auto refused = [](const char* name, const QString& field, const QString& character,
@@ -133,6 +142,10 @@ private Q_SLOTS:
         row("cut to 254 bytes, never inside a character",
             "[PHONE]\nNumber=a" + QByteArray::fromHex("955c").repeated(127),
             only(0, 0, {}, "a" + QString(126, u'表')));
+        Settings paces = only(0, 0);
+        paces.recordedPaces[std::size_t(CallProcedure::Step::Date)] = 15000;
+        row("voice only when 1, a pace only when not below 0",
+            "[COM]\nVoice=2\n[auto]\nDial=-5\ndate=15000\nHook=3\n", paces);
         row("an undecodable byte is U+FFFD", "[MEMBER]\n001=a\x80z\n", only(0, 0, {"a\uFFFDz"}));
         // A lead byte whose next byte cannot end it stands alone: that byte is read on its own.
         row("damaged lead byte before a digit",
