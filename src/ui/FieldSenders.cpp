@@ -12,24 +12,18 @@ using Kind = RegistrationEntry::Kind;
 
 const QString CannotSendTitle = QStringLiteral("送信できません");
 const QString SendErrorTitle = QStringLiteral("送信文字列エラー");
-const QString Yes = QStringLiteral("「はい」の答え");
-const QString No = QStringLiteral("「いいえ」の答え");
 
-// The names of the two strings an entry's step sends, and what to do when none is selected.
-struct EntryWords {
-    QStringList partNames;
-    QString noneSelected;
-};
-
-EntryWords entryWords(Kind kind)
+std::optional<QStringList> answer(const QString& tones)
 {
-    if (kind == Kind::Member)
-        return {{QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
-                QStringLiteral("メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」で"
-                               "メンバーを登録し、一覧から選んでください。")};
-    return {{QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
-            QStringLiteral("施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
-                           "一覧から選んでください。")};
+    return QStringList{tones};
+}
+
+std::optional<QStringList> entryParts(Kind kind, const std::optional<QString>& entry)
+{
+    if (!entry)
+        return std::nullopt;
+    const RegistrationEntry::ToneParts parts = RegistrationEntry::toneParts(kind, *entry);
+    return QStringList{parts.first, parts.second};
 }
 
 } // namespace
@@ -47,32 +41,89 @@ void FieldSenders::setStepNamer(StepNamer nameStep)
 // Every step that sends into a call, with what it sends.
 const QList<FieldSenders::Sender>& FieldSenders::senders()
 {
+    const auto yes = [](const CallFields&) { return answer(QStringLiteral("1")); };
+    const auto no = [](const CallFields&) { return answer(QStringLiteral("0")); };
+    const QStringList yesName{QStringLiteral("「はい」の答え")};
+    const QStringList noName{QStringLiteral("「いいえ」の答え")};
     static const QList<Sender> table{
-        {Step::Service, &FieldSenders::sendService},
-        {Step::FirstYes, &FieldSenders::sendYes},
-        {Step::FirstNo, &FieldSenders::sendNo},
-        {Step::Member, &FieldSenders::sendMember},
-        {Step::Facility, &FieldSenders::sendFacility},
-        {Step::Conditions, &FieldSenders::sendConditions},
-        {Step::SecondYes, &FieldSenders::sendYes},
-        {Step::SecondNo, &FieldSenders::sendNo},
-        {Step::Date, &FieldSenders::sendDate},
-        {Step::TimeSlot, &FieldSenders::sendTimeSlot},
-        {Step::Purpose, &FieldSenders::sendPurpose},
-        {Step::ThirdYes, &FieldSenders::sendYes},
-        {Step::ThirdNo, &FieldSenders::sendNo},
-        {Step::NextReservation, &FieldSenders::sendYes},
-        {Step::OtherService, &FieldSenders::sendNo},
+        {Step::Service, [](const CallFields& f) { return answer(f.serviceLine.left(3)); },
+         Check::None, {QStringLiteral("サービス番号")}, {}},
+        {Step::FirstYes, yes, Check::None, yesName, {}},
+        {Step::FirstNo, no, Check::None, noName, {}},
+        {Step::Member, [](const CallFields& f) { return entryParts(Kind::Member, f.member); },
+         Check::Digits, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
+         QStringLiteral("メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」でメンバーを"
+                        "登録し、一覧から選んでください。")},
+        {Step::Facility, [](const CallFields& f) { return entryParts(Kind::Facility, f.facility); },
+         Check::Digits, {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
+         QStringLiteral("施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
+                        "一覧から選んでください。")},
+        {Step::Conditions, [](const CallFields& f) { return answer(f.conditions); }, Check::Digits,
+         {QStringLiteral("利用条件")}, {}},
+        {Step::SecondYes, yes, Check::None, yesName, {}},
+        {Step::SecondNo, no, Check::None, noName, {}},
+        {Step::Date, [](const CallFields& f) { return answer(f.date); }, Check::Digits,
+         {QStringLiteral("日付")}, {}},
+        {Step::TimeSlot, [](const CallFields& f) { return answer(f.timeSlot.left(2)); },
+         Check::Digits, {QStringLiteral("時間帯")}, {}},
+        {Step::Purpose, [](const CallFields& f) { return answer(f.purpose); }, Check::Digits,
+         {QStringLiteral("利用目的")}, {}},
+        {Step::ThirdYes, yes, Check::None, yesName, {}},
+        {Step::ThirdNo, no, Check::None, noName, {}},
+        {Step::NextReservation, yes, Check::None, yesName, {}},
+        {Step::OtherService, no, Check::None, noName, {}},
     };
     return table;
 }
 
-void FieldSenders::send(Step step, const CallFields& fields)
+const FieldSenders::Sender* FieldSenders::senderOf(Step step)
 {
     for (const Sender& sender : senders()) {
         if (sender.step == step)
-            return (this->*sender.send)(fields);
+            return &sender;
     }
+    return nullptr;
+}
+
+void FieldSenders::send(Step step, const CallFields& fields)
+{
+    const Sender* sender = senderOf(step);
+    const std::optional<QStringList> tones = sender->compose(fields);
+    if (!tones) {
+        tell(CannotSendTitle, sender->noneSelected);
+        return;
+    }
+    nameStep(sender->partNames);
+    if (!lineIsFree())
+        return;
+    if (tones->size() == 1) {
+        if (passes(sender->check, tones->first()))
+            sendTones(tones->first());
+        return;
+    }
+    const auto check = [this, sender](const QString& part) { return passes(sender->check, part); };
+    if (!m_line.sendTonePair(tones->at(0), tones->at(1), check))
+        QApplication::beep();
+}
+
+bool FieldSenders::wouldSendAll(Step step, const CallFields& fields,
+                                const QString& emptyTitle) const
+{
+    const Sender* sender = senderOf(step);
+    const std::optional<QStringList> tones = sender->compose(fields);
+    if (!tones) {
+        tell(CannotSendTitle, sender->noneSelected);
+        return false;
+    }
+    for (qsizetype part = 0; part < tones->size(); ++part) {
+        if (tones->at(part).isEmpty()) {
+            tell(emptyTitle, QStringLiteral("%1が空です").arg(sender->partNames.value(part)));
+            return false;
+        }
+        if (!passes(sender->check, tones->at(part)))
+            return false;
+    }
+    return true;
 }
 
 void FieldSenders::sendKey(int keyIndex)
@@ -105,52 +156,6 @@ bool FieldSenders::checkToneString(const QString& text) const
     return false;
 }
 
-void FieldSenders::sendService(const CallFields& fields)
-{
-    nameStep({QStringLiteral("サービス番号")});
-    sendTones(fields.serviceLine.left(3));
-}
-
-void FieldSenders::sendYes(const CallFields&)
-{
-    sendAnswer(Yes, QStringLiteral("1"));
-}
-
-void FieldSenders::sendNo(const CallFields&)
-{
-    sendAnswer(No, QStringLiteral("0"));
-}
-
-void FieldSenders::sendMember(const CallFields& fields)
-{
-    sendEntry(Kind::Member, fields.member);
-}
-
-void FieldSenders::sendFacility(const CallFields& fields)
-{
-    sendEntry(Kind::Facility, fields.facility);
-}
-
-void FieldSenders::sendConditions(const CallFields& fields)
-{
-    sendIfDigits(QStringLiteral("利用条件"), fields.conditions);
-}
-
-void FieldSenders::sendDate(const CallFields& fields)
-{
-    sendIfDigits(QStringLiteral("日付"), fields.date);
-}
-
-void FieldSenders::sendTimeSlot(const CallFields& fields)
-{
-    sendIfDigits(QStringLiteral("時間帯"), fields.timeSlot.left(2));
-}
-
-void FieldSenders::sendPurpose(const CallFields& fields)
-{
-    sendIfDigits(QStringLiteral("利用目的"), fields.purpose);
-}
-
 bool FieldSenders::passesDigitCheck(const QString& text) const
 {
     if (ToneString::isDigits(text))
@@ -159,33 +164,9 @@ bool FieldSenders::passesDigitCheck(const QString& text) const
     return false;
 }
 
-void FieldSenders::sendIfDigits(const QString& name, const QString& text)
+bool FieldSenders::passes(Check check, const QString& tones) const
 {
-    nameStep({name});
-    if (lineIsFree() && passesDigitCheck(text))
-        sendTones(text);
-}
-
-void FieldSenders::sendAnswer(const QString& name, const QString& tones)
-{
-    nameStep({name});
-    sendTones(tones);
-}
-
-void FieldSenders::sendEntry(Kind kind, const std::optional<QString>& entry)
-{
-    const EntryWords words = entryWords(kind);
-    if (!entry) {
-        tell(CannotSendTitle, words.noneSelected);
-        return;
-    }
-    nameStep(words.partNames);
-    if (!lineIsFree())
-        return;
-    const RegistrationEntry::ToneParts parts = RegistrationEntry::toneParts(kind, *entry);
-    const auto check = [this](const QString& tones) { return passesDigitCheck(tones); };
-    if (!m_line.sendTonePair(parts.first, parts.second, check))
-        QApplication::beep();
+    return check == Check::None || passesDigitCheck(tones);
 }
 
 bool FieldSenders::lineIsFree() const

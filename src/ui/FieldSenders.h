@@ -46,31 +46,26 @@ public:
 
     // True when every character is one of "0123456789*#-"; otherwise shows why and is false.
     bool checkToneString(const QString& text) const;
+    // Whether the step would send all it should, none of it empty: the first thing it could
+    // not send is told in the box that sending would show, an empty one under emptyTitle.
+    bool wouldSendAll(Step step, const CallFields& fields, const QString& emptyTitle) const;
 
 private:
+    enum class Check { None, Digits };
     struct Sender {
         Step step;
-        void (FieldSenders::*send)(const CallFields& fields);
+        // The tone strings, one or a pair; nothing when the list entry is not selected.
+        std::optional<QStringList> (*compose)(const CallFields& fields);
+        Check check;
+        QStringList partNames;
+        QString noneSelected; // for an entry step: what to do
     };
     static const QList<Sender>& senders();
-
-    void sendService(const CallFields& fields);
-    void sendYes(const CallFields& fields);
-    void sendNo(const CallFields& fields);
-    void sendMember(const CallFields& fields);
-    void sendFacility(const CallFields& fields);
-    void sendConditions(const CallFields& fields);
-    void sendDate(const CallFields& fields);
-    void sendTimeSlot(const CallFields& fields);
-    void sendPurpose(const CallFields& fields);
+    static const Sender* senderOf(Step step);
 
     // True when every character is a digit; otherwise shows why and is false. Sends nothing.
     bool passesDigitCheck(const QString& text) const;
-    // Checks that every character is a digit and sends the text when it is; otherwise shows
-    // why and sends nothing.
-    void sendIfDigits(const QString& name, const QString& text);
-    void sendAnswer(const QString& name, const QString& tones);
-    void sendEntry(RegistrationEntry::Kind kind, const std::optional<QString>& entry);
+    bool passes(Check check, const QString& tones) const;
     bool lineIsFree() const;
     void sendTones(const QString& tones);
     void nameStep(const QStringList& partNames) const;
