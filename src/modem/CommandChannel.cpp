@@ -149,7 +149,8 @@ void CommandChannel::deleteWhenIdle()
         deleteLater();
 }
 
-CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, Done done)
+CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, Done done,
+                                                const Wake& wake)
 {
     if (!isOpen())
         return Outcome::DeviceFailed;
@@ -193,9 +194,15 @@ CommandChannel::Outcome CommandChannel::runWait(int ms, ReplyScanner* scanner, D
     }
     if (finished)
         return outcome;
+    const QMetaObject::Connection woken = wake ? wake([&] {
+        if (!finished)
+            finish(Outcome::Ok);
+    })
+                                               : QMetaObject::Connection();
     timer.start(qMax(ms, 0));
     ++m_runningWaits;
     loop.exec();
+    disconnect(woken);
     leaveWait();
     return outcome;
 }

@@ -87,6 +87,14 @@ public:
     void stopStream();
     // A fixed pause; what arrives meanwhile stays unread for the next waitOk().
     Outcome waitMilliseconds(int ms);
+    // A pause that ends early, as Ok, when sender emits signal.
+    template <typename Sender, typename Signal>
+    Outcome waitForSignal(int ms, const Sender* sender, Signal signal)
+    {
+        return runWait(ms, nullptr, nullptr, [&](const std::function<void()>& wake) {
+            return QObject::connect(sender, signal, this, wake);
+        });
+    }
 
     void abort();
     // Closes the device on purpose: no deviceFailed for this close.
@@ -106,9 +114,11 @@ Q_SIGNALS:
 
 private:
     using Done = std::function<bool(const ReplyScanner&)>;
-    // Without a scanner a pause: runs its full length unless aborted or the device fails.
+    // Connects what ends a pause early to the function given.
+    using Wake = std::function<QMetaObject::Connection(const std::function<void()>& wake)>;
+    // Without a scanner a pause: runs its full length unless aborted, woken or the device fails.
     // With one, ends as soon as the scanner says done.
-    Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr);
+    Outcome runWait(int ms, ReplyScanner* scanner, Done done = nullptr, const Wake& wake = {});
     void leaveWait();
     // What was received, the stream's part taken out while one runs.
     QByteArray takeReplies();

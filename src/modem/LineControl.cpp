@@ -140,7 +140,9 @@ bool LineControl::sendTonePair(const QString& first, const QString& second, cons
     if (!sendChecked(first, check))
         return true;
     Q_EMIT pairPartStarted(1);
-    if (pause(m_timing.pairPauseMs) && sendChecked(second, check))
+    const bool paused = voiceFormat() ? m_voiceCall->pauseBetweenParts(m_timing.pairPauseMs)
+                                      : pause(m_timing.pairPauseMs);
+    if (paused && sendChecked(second, check))
         finishOperation(callState);
     return true;
 }

@@ -50,8 +50,9 @@ public:
 
     // What a running wait is waiting for, for a status display.
     enum class Wait {
-        Reply, // the modem's "OK" CR LF
-        Pause, // a fixed pause (after the dial command, between the strings of a tone pair)
+        Reply,  // the modem's "OK" CR LF
+        Pause,  // a fixed pause (after the dial command, between the strings of a tone pair)
+        Prompt, // the end of the service's prompt (voice mode, between the strings of a pair)
     };
     Q_ENUM(Wait)
 

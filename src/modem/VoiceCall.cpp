@@ -85,6 +85,20 @@ bool VoiceCall::playTones(const QString& tones)
            step(*tonesLine, timeoutMs, Reports::Answer) && startReceive();
 }
 
+bool VoiceCall::pauseBetweenParts(int ms)
+{
+    VoiceReceiver& voice = m_line.m_voice;
+    if (!m_line.pause(ms))
+        return false;
+    if (!voice.isSpeaking())
+        return true;
+    auto outcome = CommandChannel::Outcome::Aborted;
+    return m_line.announcedWait(LineControl::Wait::Prompt, LongestPromptMs, [&] {
+        outcome =
+            m_line.m_channel->waitForSignal(LongestPromptMs, &voice, &VoiceReceiver::promptEnded);
+    }) && outcome == CommandChannel::Outcome::Ok;
+}
+
 bool VoiceCall::startReceive()
 {
     const QByteArray receive = VoiceCommands::receive();

@@ -20,6 +20,9 @@ class VoiceCall {
 public:
     using VoiceRefusal = VoiceCommands::Refusal;
     using TimeoutBox = LineControl::TimeoutBox;
+    // The longest a second string waits for a prompt to end; the detector reports a longer
+    // prompt as one that goes on too long.
+    static constexpr int LongestPromptMs = 60000;
     enum class SetUp { Done, Refused, Stopped };
 
     explicit VoiceCall(LineControl& line);
@@ -31,6 +34,9 @@ public:
     SetUp setUp(VoiceRefusal* why);
     bool dial(const QByteArray& dialLine);
     bool playTones(const QString& tones);
+    // Between the two strings of a pair: a service that asks for the second one separately
+    // starts its prompt within the pause, and the second waits for that prompt's end.
+    bool pauseBetweenParts(int ms);
     bool endReceive(int timeoutMs, TimeoutBox box);
     bool leaveVoiceMode(int timeoutMs, TimeoutBox box);
     // The call is over (or the modem gone): the receive stops, the next call starts afresh.

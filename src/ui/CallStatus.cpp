@@ -123,6 +123,9 @@ void CallStatus::endWait()
 
 void CallStatus::showCountdown()
 {
+    if (m_waitKind == LineControl::Wait::Prompt) // as long as the service speaks: no count
+        return showActivity(
+            QStringLiteral("%1の前の案内が終わるのを待っています…").arg(stepName()));
     const int remainingMs = m_waitMs - int(m_waitClock.elapsed());
     const int seconds = secondsLeft(remainingMs);
     showActivity(waitText(seconds));

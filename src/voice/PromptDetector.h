@@ -29,6 +29,8 @@ public:
     void reset();
 
     qint64 audioTimeMs() const { return m_sampleCount * 1000 / DecodedSampleRate; }
+    // A prompt has started and not ended yet.
+    bool isSpeaking() const { return m_state == State::Speaking; }
 
 Q_SIGNALS:
     // When the speech began; emitted once it has lasted long enough to count.

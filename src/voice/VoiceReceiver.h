@@ -46,6 +46,8 @@ public:
     // A sound device plays the call.
     bool isPlaying() const;
     qint64 audioTimeMs() const { return m_detector.audioTimeMs(); }
+    // The service's prompt is being spoken (a prompt has started and not ended).
+    bool isSpeaking() const { return m_detector.isSpeaking(); }
 
 Q_SIGNALS:
     // A receive has started; playing tells whether a sound device plays it.

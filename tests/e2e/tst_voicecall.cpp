@@ -19,7 +19,7 @@ const QString Demo = qEnvironmentVariable("TARVIK_SOURCE_DIR") + "/data/demo/Tar
 const QByteArray Script = "service 700 3 200\n"
                           "service-ok 400 1\n"
                           "registration 500 8\n"
-                          "pin 0 4 0\n"
+                          "pin 1500 4 200\n" // asked for on its own, after the number
                           "accept\n";
 
 const QByteArray SetUp = "AT+FCLASS=8\rAT+VSM=?\rAT+VLS=?\rAT+VSM=1,8000\rAT+VTD=10\rAT+VLS=1\r";
@@ -55,12 +55,15 @@ private Q_SLOTS:
         QVERIFY(script.open(QIODevice::WriteOnly) && script.write(Script) == Script.size());
     }
 
-    // Each step after the prompt that asks for it has ended, as one who listens would.
+    // Each step after the prompt that asks for it has ended, as one who listens would; the PIN
+    // after its own prompt, which begins within the pause after the number.
     void callHeardThroughTheComputer()
     {
         ModemSimulator simulator;
         QVERIFY(simulator.start({"--service-script", m_script}));
-        WindowFixture f = voiceWindow(simulator);
+        LineControl::Timing timing = WindowFixture::shortTiming();
+        timing.pairPauseMs = 1000;
+        WindowFixture f = voiceWindow(simulator, timing);
         QSignalSpy ended(&f.voice(), &VoiceReceiver::promptEnded);
         f.bringCallUp();
         for (const Step step : {Step::Service, Step::FirstYes, Step::Member}) {
@@ -149,7 +152,9 @@ private Q_SLOTS:
 
 private:
     // The demo's settings with voice mode on, the simulator as COM1.
-    WindowFixture voiceWindow(const ModemSimulator& simulator) const
+    WindowFixture
+    voiceWindow(const ModemSimulator& simulator,
+                const LineControl::Timing& timing = WindowFixture::shortTiming()) const
     {
         Settings settings = SettingsFile::load(Demo);
         settings.voice = true;
@@ -157,7 +162,7 @@ private:
         QFile::remove(path);
         if (!SettingsFile::save(path, settings, nullptr))
             qFatal("cannot write the settings");
-        return WindowFixture(m_opener, path, WindowFixture::shortTiming(), simulator.asCom1());
+        return WindowFixture(m_opener, path, timing, simulator.asCom1());
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
