@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <algorithm>
+
 namespace {
 
 using Kind = RegistrationEntry::Kind;
@@ -46,28 +48,47 @@ const QList<FieldSenders::Sender>& FieldSenders::senders()
     const QStringList yesName{QStringLiteral("「はい」の答え")};
     const QStringList noName{QStringLiteral("「いいえ」の答え")};
     static const QList<Sender> table{
-        {Step::Service, [](const CallFields& f) { return answer(f.serviceLine.left(3)); },
-         Check::None, {QStringLiteral("サービス番号")}, {}},
+        {Step::Service,
+         [](const CallFields& f) { return answer(f.serviceLine.left(3)); },
+         Check::None,
+         {QStringLiteral("サービス番号")},
+         {}},
         {Step::FirstYes, yes, Check::None, yesName, {}},
         {Step::FirstNo, no, Check::None, noName, {}},
-        {Step::Member, [](const CallFields& f) { return entryParts(Kind::Member, f.member); },
-         Check::Digits, {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
+        {Step::Member,
+         [](const CallFields& f) { return entryParts(Kind::Member, f.member); },
+         Check::Digits,
+         {QStringLiteral("登録番号"), QStringLiteral("暗証番号")},
          QStringLiteral("メンバーが選ばれていません。\r\n「登録」メニューの「ID番号」でメンバーを"
                         "登録し、一覧から選んでください。")},
-        {Step::Facility, [](const CallFields& f) { return entryParts(Kind::Facility, f.facility); },
-         Check::Digits, {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
+        {Step::Facility,
+         [](const CallFields& f) { return entryParts(Kind::Facility, f.facility); },
+         Check::Digits,
+         {QStringLiteral("施設コード"), QStringLiteral("内訳コード")},
          QStringLiteral("施設が選ばれていません。\r\n「登録」メニューの「施設」で施設を登録し、"
                         "一覧から選んでください。")},
-        {Step::Conditions, [](const CallFields& f) { return answer(f.conditions); }, Check::Digits,
-         {QStringLiteral("利用条件")}, {}},
+        {Step::Conditions,
+         [](const CallFields& f) { return answer(f.conditions); },
+         Check::Digits,
+         {QStringLiteral("利用条件")},
+         {}},
         {Step::SecondYes, yes, Check::None, yesName, {}},
         {Step::SecondNo, no, Check::None, noName, {}},
-        {Step::Date, [](const CallFields& f) { return answer(f.date); }, Check::Digits,
-         {QStringLiteral("日付")}, {}},
-        {Step::TimeSlot, [](const CallFields& f) { return answer(f.timeSlot.left(2)); },
-         Check::Digits, {QStringLiteral("時間帯")}, {}},
-        {Step::Purpose, [](const CallFields& f) { return answer(f.purpose); }, Check::Digits,
-         {QStringLiteral("利用目的")}, {}},
+        {Step::Date,
+         [](const CallFields& f) { return answer(f.date); },
+         Check::Digits,
+         {QStringLiteral("日付")},
+         {}},
+        {Step::TimeSlot,
+         [](const CallFields& f) { return answer(f.timeSlot.left(2)); },
+         Check::Digits,
+         {QStringLiteral("時間帯")},
+         {}},
+        {Step::Purpose,
+         [](const CallFields& f) { return answer(f.purpose); },
+         Check::Digits,
+         {QStringLiteral("利用目的")},
+         {}},
         {Step::ThirdYes, yes, Check::None, yesName, {}},
         {Step::ThirdNo, no, Check::None, noName, {}},
         {Step::NextReservation, yes, Check::None, yesName, {}},
@@ -106,8 +127,20 @@ void FieldSenders::send(Step step, const CallFields& fields)
         QApplication::beep();
 }
 
-bool FieldSenders::wouldSendAll(Step step, const CallFields& fields,
-                                const QString& emptyTitle) const
+bool FieldSenders::wouldSendTypicalCall(const QString& number, const CallFields& fields) const
+{
+    if (number.isEmpty()) {
+        tellEmpty(QStringLiteral("電話番号"));
+        return false;
+    }
+    if (!checkToneString(number))
+        return false;
+    const QList<Step> path = CallProcedure::typicalPath();
+    return std::all_of(path.begin(), path.end(),
+                       [&](Step step) { return !senderOf(step) || wouldSendAll(step, fields); });
+}
+
+bool FieldSenders::wouldSendAll(Step step, const CallFields& fields) const
 {
     const Sender* sender = senderOf(step);
     const std::optional<QStringList> tones = sender->compose(fields);
@@ -117,7 +150,7 @@ bool FieldSenders::wouldSendAll(Step step, const CallFields& fields,
     }
     for (qsizetype part = 0; part < tones->size(); ++part) {
         if (tones->at(part).isEmpty()) {
-            tell(emptyTitle, QStringLiteral("%1が空です").arg(sender->partNames.value(part)));
+            tellEmpty(sender->partNames.value(part));
             return false;
         }
         if (!passes(sender->check, tones->at(part)))
@@ -188,6 +221,11 @@ void FieldSenders::nameStep(const QStringList& partNames) const
 {
     if (m_nameStep)
         m_nameStep(partNames);
+}
+
+void FieldSenders::tellEmpty(const QString& name) const
+{
+    tell(QStringLiteral("自動実行"), QStringLiteral("%1が空です").arg(name));
 }
 
 void FieldSenders::tell(const QString& title, const QString& text) const

@@ -46,9 +46,10 @@ public:
 
     // True when every character is one of "0123456789*#-"; otherwise shows why and is false.
     bool checkToneString(const QString& text) const;
-    // Whether the step would send all it should, none of it empty: the first thing it could
-    // not send is told in the box that sending would show, an empty one under emptyTitle.
-    bool wouldSendAll(Step step, const CallFields& fields, const QString& emptyTitle) const;
+    // Whether every step of the typical call would send all it should, none of it empty, the
+    // number dialled included: checked before an automatic run dials. The first thing that could
+    // not be sent is told in the box that sending it would show, or as empty.
+    bool wouldSendTypicalCall(const QString& number, const CallFields& fields) const;
 
 private:
     enum class Check { None, Digits };
@@ -62,6 +63,8 @@ private:
     };
     static const QList<Sender>& senders();
     static const Sender* senderOf(Step step);
+    bool wouldSendAll(Step step, const CallFields& fields) const;
+    void tellEmpty(const QString& name) const;
 
     // True when every character is a digit; otherwise shows why and is false. Sends nothing.
     bool passesDigitCheck(const QString& text) const;

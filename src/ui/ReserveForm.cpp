@@ -41,7 +41,7 @@ const QString SaveQuestion = QStringLiteral("パラメータを保存します�
 
 ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
                          MessageBoxes& boxes, const SettingsStore& store,
-                         const PortMapping::Overrides& overrides, QWidget* parent)
+                         const PortMapping::Overrides& overrides, int runStallMs, QWidget* parent)
     : QMainWindow(parent), m_line(line), m_check(check), m_boxes(boxes), m_store(store),
       m_overrides(overrides), m_scale(logicalDpiX()),
       m_ui(ReserveFormLayout::create(buildPanel(), m_scale)),
@@ -49,6 +49,7 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
       m_senders(line, boxes, this), m_status(line, *statusBar(), this),
       m_voiceStatus(line, line.voice(), *statusBar()), m_lineMessages(line, boxes, this),
       m_modemMenu(*this, check, serialDevices, boxes, this),
+      m_autoMenu(*this, line, m_ui, boxes, *statusBar(), this, runStallMs),
       m_stepFocus(m_ui, line, m_senders, m_status)
 {
     initIconResources();
@@ -105,6 +106,7 @@ void ReserveForm::buildMenus()
         ->setObjectName(QStringLiteral("AddFacirity"));
 
     m_modemMenu.addTo(*menuBar());
+    m_autoMenu.addTo(*menuBar());
 }
 
 // ---- start-up -------------------------------------------------------------------------------
@@ -178,6 +180,7 @@ void ReserveForm::connectSteps()
 
 void ReserveForm::press(Step step)
 {
+    m_autoMenu.stepPressed(step);
     switch (step) {
     case Step::Hook:
         return hook();
@@ -210,7 +213,9 @@ void ReserveForm::showLineState(LineControl::State state)
     m_ui.button(Step::HookOff)->setEnabled(enabled.hookOff);
     for (QPushButton* button : m_ui.fieldButtons)
         button->setEnabled(enabled.fields);
-    m_modemMenu.setPortFree(state == LineControl::State::Idle && !m_check.isRunning());
+    const bool portFree = state == LineControl::State::Idle && !m_check.isRunning();
+    m_modemMenu.setPortFree(portFree);
+    m_autoMenu.setLineFree(portFree);
     m_stepFocus.followLineState(state);
 }
 
@@ -291,6 +296,36 @@ void ReserveForm::showProgress(const QString& text)
         statusBar()->showMessage(text);
 }
 
+// ---- the automatic run ----------------------------------------------------------------------
+
+bool ReserveForm::checkBeforeRun()
+{
+    return m_senders.wouldSendTypicalCall(m_ui.numberField->text(), callFields());
+}
+
+bool ReserveForm::callsInVoiceMode() const
+{
+    return m_settings.portChoices().voice;
+}
+
+const Settings::StepPaces& ReserveForm::recordedPaces() const
+{
+    return m_settings.recordedPaces();
+}
+
+// Kept in the file at once, the rest of the file as it was saved: the recording is no edit of
+// the user's to ask about.
+void ReserveForm::keepRecordedPaces(const Settings::StepPaces& paces)
+{
+    m_settings.setRecordedPaces(paces);
+    Settings stored = m_store.load();
+    stored.recordedPaces = paces;
+    QString reason;
+    if (!m_store.save(stored, &reason))
+        statusBar()->showMessage(
+            QStringLiteral("通話の記録を保存できませんでした（%1）").arg(reason));
+}
+
 // ---- edits ----------------------------------------------------------------------------------
 
 void ReserveForm::trackEdits()
@@ -315,6 +350,8 @@ void ReserveForm::saveFromMenu()
 
 void ReserveForm::exitFromMenu()
 {
+    if (!m_autoMenu.mayLeave())
+        return;
     const bool leave =
         changedFlag()
             ? askToSaveBeforeLeaving()
@@ -326,7 +363,7 @@ void ReserveForm::exitFromMenu()
 
 void ReserveForm::closeEvent(QCloseEvent* event)
 {
-    if (changedFlag() && !askToSaveBeforeLeaving()) {
+    if (!m_autoMenu.mayLeave() || (changedFlag() && !askToSaveBeforeLeaving())) {
         event->ignore();
         return;
     }
@@ -360,6 +397,7 @@ void ReserveForm::endProgram()
 
 void ReserveForm::hangUpBeforeLeaving()
 {
+    m_autoMenu.leave();
     m_check.abort();
     m_line.hangUpForExit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AutoMenu.h"
 #include "CallStatus.h"
 #include "FieldSenders.h"
 #include "LineControl.h"
@@ -24,13 +25,18 @@ class SettingsStore;
 // The main window: a flow chart of one call with the reservation service. The user works down
 // the column of step buttons as the service's voice asks, and each button plays its field into
 // the call. The controls are the only copy of the settings while the program runs.
-class ReserveForm : public QMainWindow, public RegistrationLists, private ModemMenu::Host {
+class ReserveForm : public QMainWindow,
+                    public RegistrationLists,
+                    private ModemMenu::Host,
+                    private AutoMenu::Host {
     Q_OBJECT
 public:
     // overrides: the devices the environment sets for the ports, read once at the start.
+    // runStallMs: how long an automatic run waits for the end of a prompt.
     ReserveForm(LineControl& line, ModemCheck& check, const SerialDevices& serialDevices,
                 MessageBoxes& boxes, const SettingsStore& store,
-                const PortMapping::Overrides& overrides, QWidget* parent = nullptr);
+                const PortMapping::Overrides& overrides, int runStallMs = AutoMenu::StallMs,
+                QWidget* parent = nullptr);
     ~ReserveForm() override;
 
     // The settings shown have been edited since they were last loaded or saved.
@@ -80,6 +86,12 @@ private:
     const PortMapping::Overrides& portOverrides() const override;
     void showProgress(const QString& text) override;
 
+    // AutoMenu::Host
+    bool checkBeforeRun() override;
+    bool callsInVoiceMode() const override;
+    const Settings::StepPaces& recordedPaces() const override;
+    void keepRecordedPaces(const Settings::StepPaces& paces) override;
+
     void openEditor(Kind kind);
 
     void saveFromMenu();
@@ -103,6 +115,7 @@ private:
     VoiceStatus m_voiceStatus;
     LineMessages m_lineMessages;
     ModemMenu m_modemMenu;
+    AutoMenu m_autoMenu;
     StepFocus m_stepFocus;
     bool m_changedFlag = false;
 };

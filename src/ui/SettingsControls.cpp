@@ -32,6 +32,7 @@ SettingsControls::SettingsControls(const ReserveFormControls& controls) : m_cont
 void SettingsControls::show(const Settings& settings)
 {
     m_portChoices = {settings.portDevices, settings.voice};
+    m_recordedPaces = settings.recordedPaces;
     select(m_controls.portList, settings.portIndex);
     select(m_controls.dialModeList, settings.dialModeIndex);
     m_controls.numberField->setText(settings.number);
@@ -49,6 +50,7 @@ Settings SettingsControls::read() const
     settings.portIndex = m_controls.portList->currentIndex();
     settings.portDevices = m_portChoices.devices;
     settings.voice = m_portChoices.voice;
+    settings.recordedPaces = m_recordedPaces;
     settings.dialModeIndex = m_controls.dialModeList->currentIndex();
     settings.number = m_controls.numberField->text();
     settings.conditionsCode = m_controls.conditionsField->text();

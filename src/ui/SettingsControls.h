@@ -20,8 +20,8 @@ struct PortChoices {
 
 // Where each stored setting lives while the program runs: the main window's controls are the
 // only copy of the settings they show, so loading puts every value into its control and saving
-// reads them back from there. The port choices, which no control shows, are kept here beside
-// them.
+// reads them back from there. The port choices and the recorded pace of a call, which no
+// control shows, are kept here beside them.
 class SettingsControls {
 public:
     using Kind = RegistrationEntry::Kind;
@@ -42,10 +42,13 @@ public:
     const PortChoices& portChoices() const { return m_portChoices; }
     // False when nothing changed.
     bool setPortChoices(const PortChoices& choices);
+    const Settings::StepPaces& recordedPaces() const { return m_recordedPaces; }
+    void setRecordedPaces(const Settings::StepPaces& paces) { m_recordedPaces = paces; }
 
 private:
     QComboBox* listOf(Kind kind) const;
 
     ReserveFormControls m_controls;
     PortChoices m_portChoices;
+    Settings::StepPaces m_recordedPaces{};
 };

@@ -43,7 +43,7 @@ void WindowFixture::restart()
     m_line = std::make_unique<LineControl>(m_opener, m_voice, m_timing);
     m_check = std::make_unique<ModemCheck>(m_opener, m_timing.replyTimeoutMs);
     m_window = std::make_unique<ReserveForm>(*m_line, *m_check, m_serialDevices, m_boxes, m_store,
-                                             m_overrides);
+                                             m_overrides, m_runStallMs);
     m_ui = ReserveFormLayout::find(m_window.get());
 }
 

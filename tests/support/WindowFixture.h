@@ -51,6 +51,8 @@ public:
     }
     // A new window and line in place of the old ones, as when the program is started again.
     void restart();
+    // From the next restart on, an automatic run waits this long for a prompt's end.
+    void setRunStallMs(int ms) { m_runStallMs = ms; }
 
     // Clicks the step's button; a disabled one fails the running test.
     void click(Step step);
@@ -77,6 +79,7 @@ private:
     AtomicFile::StepCheck m_beforeSaveStep;
     SettingsStore m_store;
     bool m_soundDevice = true;
+    int m_runStallMs = AutoMenu::StallMs;
     RecordingAudioOutput* m_audio = nullptr;
     VoiceReceiver m_voice;
     ScriptedMessageBoxes m_boxes;
