@@ -4,7 +4,6 @@
 #include "LineButtonStates.h"
 #include "MessageBoxes.h"
 #include "ModemCheck.h"
-#include "ModemSentences.h"
 #include "Parameter.h"
 #include "SettingsStore.h"
 
@@ -45,7 +44,7 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
     : QMainWindow(parent), m_line(line), m_check(check), m_boxes(boxes), m_store(store),
       m_overrides(overrides), m_scale(logicalDpiX()),
       m_ui(ReserveFormLayout::create(buildPanel(), m_scale)),
-      m_arrows(new FlowChartArrows(m_ui, m_scale, centralWidget())), m_settings(m_ui),
+      m_arrows(new FlowChartArrows(m_ui, m_scale, centralWidget())), m_settings(m_ui, overrides),
       m_senders(line, boxes, this), m_status(line, *statusBar(), this),
       m_voiceStatus(line, line.voice(), *statusBar()), m_lineMessages(line, boxes, this),
       m_modemMenu(*this, check, serialDevices, boxes, this),
@@ -66,7 +65,8 @@ ReserveForm::ReserveForm(LineControl& line, ModemCheck& check, const SerialDevic
     connectSteps();
     connect(&m_line, &LineControl::stateChanged, this, &ReserveForm::showLineState);
     connect(&m_check, &ModemCheck::runningChanged, this, [this] { showLineState(m_line.state()); });
-    connect(m_ui.portList, &QComboBox::currentIndexChanged, this, [this] { showPortToolTips(); });
+    connect(m_ui.portList, &QComboBox::currentIndexChanged, this,
+            [this] { m_settings.showPortToolTips(); });
     trackEdits();
     startUp();
 }
@@ -116,7 +116,7 @@ void ReserveForm::startUp()
     m_ui.calendar->setSelectedDate(QDate::currentDate());
     fillFixedLists();
     m_settings.show(m_store.load());
-    showPortToolTips();
+    m_settings.showPortToolTips();
     showLineState(m_line.state());
     m_ui.freeToneField->clear();
     // Loading the fields raised their change notifications: a window fresh from the file is
@@ -241,25 +241,6 @@ void ReserveForm::dial()
 
 // ---- the port -------------------------------------------------------------------------------
 
-PortMapping::Device ReserveForm::chosenDevice() const
-{
-    return PortMapping::resolve(m_ui.portList->currentIndex(), m_settings.portChoices().devices,
-                                m_overrides);
-}
-
-// Each entry of the list names its device, and so does the list for the entry chosen.
-void ReserveForm::showPortToolTips()
-{
-    for (int port = 0; port < m_ui.portList->count(); ++port) {
-        const auto device =
-            PortMapping::resolve(port, m_settings.portChoices().devices, m_overrides);
-        m_ui.portList->setItemData(port, ModemSentences::portToolTip(port, device),
-                                   Qt::ToolTipRole);
-    }
-    m_ui.portList->setToolTip(
-        ModemSentences::portToolTip(m_ui.portList->currentIndex(), chosenDevice()));
-}
-
 QString ReserveForm::chosenPortCaption() const
 {
     return PortMapping::caption(m_ui.portList->currentIndex());
@@ -267,7 +248,7 @@ QString ReserveForm::chosenPortCaption() const
 
 QString ReserveForm::chosenDevicePath() const
 {
-    return chosenDevice().path;
+    return m_settings.chosenDevice().path;
 }
 
 const PortChoices& ReserveForm::portChoices() const
@@ -280,7 +261,7 @@ void ReserveForm::choosePorts(const PortChoices& choices)
     if (!m_settings.setPortChoices(choices))
         return;
     setChangedFlag(true);
-    showPortToolTips();
+    m_settings.showPortToolTips();
 }
 
 const PortMapping::Overrides& ReserveForm::portOverrides() const

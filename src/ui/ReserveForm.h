@@ -75,8 +75,6 @@ private:
     void showLineState(LineControl::State state);
     void hook();
     void dial();
-    PortMapping::Device chosenDevice() const;
-    void showPortToolTips();
 
     // ModemMenu::Host
     QString chosenPortCaption() const override;

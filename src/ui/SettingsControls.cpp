@@ -1,5 +1,7 @@
 #include "SettingsControls.h"
 
+#include "ModemSentences.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -27,7 +29,11 @@ void fill(QComboBox* list, const QStringList& entries, int selected)
 
 } // namespace
 
-SettingsControls::SettingsControls(const ReserveFormControls& controls) : m_controls(controls) {}
+SettingsControls::SettingsControls(const ReserveFormControls& controls,
+                                   const PortMapping::Overrides& overrides)
+    : m_controls(controls), m_overrides(overrides)
+{
+}
 
 void SettingsControls::show(const Settings& settings)
 {
@@ -85,6 +91,22 @@ bool SettingsControls::setPortChoices(const PortChoices& choices)
     const bool changed = !(choices == m_portChoices);
     m_portChoices = choices;
     return changed;
+}
+
+PortMapping::Device SettingsControls::chosenDevice() const
+{
+    return PortMapping::resolve(m_controls.portList->currentIndex(), m_portChoices.devices,
+                                m_overrides);
+}
+
+void SettingsControls::showPortToolTips()
+{
+    QComboBox* list = m_controls.portList;
+    for (int port = 0; port < list->count(); ++port) {
+        const auto device = PortMapping::resolve(port, m_portChoices.devices, m_overrides);
+        list->setItemData(port, ModemSentences::portToolTip(port, device), Qt::ToolTipRole);
+    }
+    list->setToolTip(ModemSentences::portToolTip(list->currentIndex(), chosenDevice()));
 }
 
 QComboBox* SettingsControls::listOf(Kind kind) const

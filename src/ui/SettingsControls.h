@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortMapping.h"
 #include "RegistrationEntry.h"
 #include "ReserveFormLayout.h"
 #include "Settings.h"
@@ -26,7 +27,8 @@ class SettingsControls {
 public:
     using Kind = RegistrationEntry::Kind;
 
-    explicit SettingsControls(const ReserveFormControls& controls);
+    // overrides: the devices the environment sets for the ports.
+    SettingsControls(const ReserveFormControls& controls, const PortMapping::Overrides& overrides);
 
     // Also selects the first entry of each list. A port or dialling mode outside its list
     // selects nothing rather than a choice nobody made.
@@ -42,6 +44,10 @@ public:
     const PortChoices& portChoices() const { return m_portChoices; }
     // False when nothing changed.
     bool setPortChoices(const PortChoices& choices);
+    // The device the port chosen in the port list opens.
+    PortMapping::Device chosenDevice() const;
+    // Each entry of the port list names its device, and so does the list for the entry chosen.
+    void showPortToolTips();
     const Settings::StepPaces& recordedPaces() const { return m_recordedPaces; }
     void setRecordedPaces(const Settings::StepPaces& paces) { m_recordedPaces = paces; }
 
@@ -49,6 +55,7 @@ private:
     QComboBox* listOf(Kind kind) const;
 
     ReserveFormControls m_controls;
+    PortMapping::Overrides m_overrides;
     PortChoices m_portChoices;
     Settings::StepPaces m_recordedPaces{};
 };
