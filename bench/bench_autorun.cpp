@@ -10,6 +10,7 @@
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
 #include "SettingsStore.h"
+#include "SimulatorProcess.h"
 #include "SystemSerialDevices.h"
 #include "VoiceReceiver.h"
 
@@ -56,15 +57,6 @@ private:
     std::function<void()> m_written;
 };
 
-QString startSimulator(QProcess& simulator, const QString& script)
-{
-    simulator.start(qEnvironmentVariable("TARVIK_MODEMSIM"), {"--service-script", script});
-    if (!simulator.waitForReadyRead(5000))
-        return {};
-    const QByteArray line = simulator.readLine().trimmed();
-    return line.startsWith("device: ") ? QString::fromLocal8Bit(line.mid(8)) : QString();
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -83,7 +75,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     PortMapping::Overrides com1;
-    com1[0] = startSimulator(simulator, script.fileName());
+    com1[0] = SimulatorProcess::start(simulator, {"--service-script", script.fileName()});
     if (com1[0].isEmpty()) {
         std::fputs("cannot start: set TARVIK_MODEMSIM and TARVIK_SOURCE_DIR\n", stderr);
         return 1;

@@ -8,6 +8,7 @@
 #include "ReserveForm.h"
 #include "SerialPortOpener.h"
 #include "SettingsStore.h"
+#include "SimulatorProcess.h"
 #include "SystemSerialDevices.h"
 #include "VoiceReceiver.h"
 
@@ -62,16 +63,6 @@ long residentKilobytes()
     return -1;
 }
 
-// The simulator's device path from its first line, "device: /dev/pts/N".
-QString startSimulator(QProcess& simulator)
-{
-    simulator.start(qEnvironmentVariable("TARVIK_MODEMSIM"), {});
-    if (!simulator.waitForReadyRead(5000))
-        return {};
-    const QByteArray line = simulator.readLine().trimmed();
-    return line.startsWith("device: ") ? QString::fromLocal8Bit(line.mid(8)) : QString();
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -79,7 +70,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QProcess simulator;
     simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const QString device = startSimulator(simulator);
+    const QString device = SimulatorProcess::start(simulator);
     QTemporaryDir folder;
     const QString settings = folder.filePath(QStringLiteral("Tarvik.ini"));
     if (device.isEmpty() ||

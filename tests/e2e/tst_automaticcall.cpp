@@ -1,6 +1,7 @@
 #include "ModemSimulator.h"
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
+#include "VoiceCallBytes.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -30,14 +31,6 @@ const QByteArray Script = "service 800 3 150\n"
                           "accept\n"
                           "next 800 1 150\n";
 
-QByteArray voiceTones(const QByteArray& digits)
-{
-    QByteArray list;
-    for (const char digit : digits)
-        list += (list.isEmpty() ? "" : ",") + QByteArray(1, digit);
-    return "\x10!AT+VTS=" + list + "\rAT+VRX\r";
-}
-
 } // namespace
 
 // The automatic run of the real window over the simulator's pseudo-terminal, judged by the
@@ -66,11 +59,10 @@ private Q_SLOTS:
         run(f);
         QTRY_VERIFY_WITH_TIMEOUT(runState(f).startsWith("自動実行が終わりました"), 60000);
 
-        QByteArray expected = "AT+FCLASS=8\rAT+VSM=?\rAT+VLS=?\rAT+VSM=1,8000\rAT+VTD=10\r"
-                              "AT+VLS=1\rATDT0451234567;\rAT+VRX\r";
+        QByteArray expected = VoiceCallBytes::SetUp + "ATDT0451234567;\rAT+VRX\r";
         for (const char* tones :
              {"002", "1", "12345678", "1234", "0101", "01", "1", "1", "15", "02", "21", "1"})
-            expected += voiceTones(tones);
+            expected += VoiceCallBytes::tones(tones);
         QCOMPARE(simulator.received(), expected);
         QCOMPARE(f.line().state(), LineControl::State::Dialled);
         QCOMPARE(f.focused(), f.ui().button(Step::NextReservation));

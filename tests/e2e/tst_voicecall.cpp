@@ -1,6 +1,7 @@
 #include "ModemSimulator.h"
 #include "SerialPortOpener.h"
 #include "SettingsFile.h"
+#include "VoiceCallBytes.h"
 #include "WindowFixture.h"
 
 #include <QComboBox>
@@ -22,19 +23,10 @@ const QByteArray Script = "service 700 3 200\n"
                           "pin 1500 4 200\n" // asked for on its own, after the number
                           "accept\n";
 
-const QByteArray SetUp = "AT+FCLASS=8\rAT+VSM=?\rAT+VLS=?\rAT+VSM=1,8000\rAT+VTD=10\rAT+VLS=1\r";
+using VoiceCallBytes::SetUp;
+using VoiceCallBytes::tones;
 const QByteArray Dial = "ATDT0451234567;\rAT+VRX\r";
 const QByteArray HangUp = "\x10!ATH0\rAT+FCLASS=0\r";
-
-// The tones of a step as a call in voice mode plays them: the receive ended, the tones, the
-// receive again.
-QByteArray tones(const QByteArray& digits)
-{
-    QByteArray list;
-    for (const char digit : digits)
-        list += (list.isEmpty() ? "" : ",") + QByteArray(1, digit);
-    return "\x10!AT+VTS=" + list + "\rAT+VRX\r";
-}
 
 } // namespace
 
