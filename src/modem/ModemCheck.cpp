@@ -61,10 +61,14 @@ std::optional<ModemCheck::Result> askVoiceMode(CommandChannel& channel, int time
     if (endsCheck(entered))
         return endedEarly(entered, channel, result);
     voice.answered = entered.outcome == Outcome::Ok;
-    if (!voice.answered || entered.refused) {
-        if (entered.refused)
-            voice.refusal = VoiceCommands::Refusal::NoVoiceMode;
+    if (entered.refused) {
+        voice.refusal = VoiceCommands::Refusal::NoVoiceMode;
         return result;
+    }
+    if (!voice.answered) { // it may have gone into voice mode all the same
+        const CommandChannel::Answer left =
+            ask(channel, withoutLineEnd(VoiceCommands::leaveVoiceMode()), timeoutMs);
+        return endsCheck(left) ? endedEarly(left, channel, result) : result;
     }
     QList<CommandChannel::Answer> answers;
     for (const QByteArray& command : {VoiceCommands::askMethods(), VoiceCommands::askLineSettings(),

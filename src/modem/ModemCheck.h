@@ -12,7 +12,7 @@
 #include <optional>
 
 // Asks the modem behind a port whether it answers, without ever taking the line off-hook: opens
-// the port as Hook does, sends "AT", then asks for the modem's identification ("ATI") and its
+// the port at the commands' speed, sends "AT", then asks for the modem's identification ("ATI") and its
 // service classes ("AT+FCLASS=?"); where voice (class 8) is listed, what voice mode offers
 // (AT+FCLASS=8, AT+VSM=?, AT+VLS=?, AT+FCLASS=0), and closes the port again. The waits run local
 // event loops, so the window keeps working meanwhile; abort() ends a running check at once. No box

@@ -31,8 +31,10 @@ VoiceCall::SetUp VoiceCall::setUp(VoiceRefusal* why)
         return SetUp::Stopped;
     m_toneMs = shortTones.answered && !shortTones.refused ? VoiceCommands::ShortToneMs
                                                           : VoiceCommands::DefaultToneMs;
-    return step(VoiceCommands::connectLine(telephoneLine), timeoutMs) ? SetUp::Done
-                                                                      : SetUp::Stopped;
+    // Taking the line is what Hook did: its answer is the operation's.
+    return step(VoiceCommands::connectLine(telephoneLine), timeoutMs, Reports::Answer)
+               ? SetUp::Done
+               : SetUp::Stopped;
 }
 
 VoiceCall::SetUp VoiceCall::chooseFormat(VoiceRefusal* why, int* telephoneLine)

@@ -32,7 +32,7 @@ AutoMenu::AutoMenu(Host& host, LineControl& line, const ReserveFormControls& con
     connect(&m_start, &ScheduledStart::started, this, &AutoMenu::runNow);
     connect(&m_start, &ScheduledStart::countdownChanged, &m_status, &RunStatus::showCountdown);
     connect(&m_start, &ScheduledStart::cancelled, this, &AutoMenu::updateActions);
-    connect(&m_run, &AutoRun::stepStarting, &m_status, &RunStatus::showStep);
+    connect(&m_run, &AutoRun::progressed, &m_status, &RunStatus::showProgress);
     connect(&m_run, &AutoRun::ended, this, &AutoMenu::runEnded);
     connect(&m_recorder, &CallRecorder::recorded, this, [this](const Settings::StepPaces& paces) {
         m_host.keepRecordedPaces(paces);

@@ -54,7 +54,7 @@ void AutoRun::stop()
 void AutoRun::pressNext()
 {
     const Step step = m_path[m_next];
-    Q_EMIT stepStarting(m_next + 1, int(m_path.size()), step);
+    Q_EMIT progressed(m_next, int(m_path.size()), step);
     m_answered = false;
     const QPointer<AutoRun> self(this);
     m_pressing = true;
@@ -68,6 +68,7 @@ void AutoRun::pressNext()
         return finish(End::Failed);
     if (++m_next == m_path.size())
         return finish(End::Finished);
+    Q_EMIT progressed(m_next, int(m_path.size()), m_path[m_next]);
     m_pacing->awaitTurn(m_path[m_next]);
 }
 

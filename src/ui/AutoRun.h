@@ -37,8 +37,9 @@ public:
     bool isPressing() const { return m_pressing; }
 
 Q_SIGNALS:
-    // Before each step: its number in the run (from 1) and the number of steps.
-    void stepStarting(int number, int count, CallProcedure::Step step);
+    // Before each step is pressed, and again once it has ended: how many steps of the run are
+    // done, how many it has, and the step pressed or waited for now.
+    void progressed(int done, int count, CallProcedure::Step next);
     // next: the step the user goes on with.
     void ended(AutoRun::End end, CallProcedure::Step next);
 

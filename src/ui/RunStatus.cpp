@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int ProgressWidth = 60; // pixels
+constexpr int ProgressWidth = 40; // pixels
+constexpr int LineMargin = 4;     // pixels above and below a line of text
 
 } // namespace
 
@@ -20,19 +21,21 @@ RunStatus::RunStatus(const ReserveFormControls& controls, QStatusBar& bar, QObje
     m_progress->setObjectName(QStringLiteral("RunProgress"));
     m_progress->setTextVisible(false);
     m_progress->setFixedWidth(ProgressWidth);
+    // The status bar is as tall as its tallest part, shown or not: no taller than a line.
+    m_progress->setMaximumHeight(bar.fontMetrics().height() + LineMargin);
     bar.addWidget(m_text);
     bar.addWidget(m_progress);
     m_text->hide();
     m_progress->hide();
 }
 
-void RunStatus::showStep(int number, int count, CallProcedure::Step step)
+void RunStatus::showProgress(int done, int count, CallProcedure::Step next)
 {
     m_text->setText(
-        QStringLiteral("自動実行中: %1/%2 %3").arg(number).arg(count).arg(captionOf(step)));
+        QStringLiteral("自動実行中: %1/%2 %3").arg(done).arg(count).arg(captionOf(next)));
     m_text->show();
     m_progress->setRange(0, count);
-    m_progress->setValue(number - 1);
+    m_progress->setValue(done);
     m_progress->show();
 }
 

@@ -13,7 +13,8 @@ namespace {
 
 // The meter shows the line from this level up to full scale.
 constexpr double QuietestDb = -60.0;
-constexpr int MeterWidth = 48; // pixels
+constexpr int MeterWidth = 32; // pixels
+constexpr int LineMargin = 4;  // pixels above and below a line of text
 
 } // namespace
 
@@ -33,7 +34,10 @@ VoiceStatus::VoiceStatus(LineControl& line, VoiceReceiver& voice, QStatusBar& ba
     m_mute->setToolTip(QStringLiteral("パソコンのスピーカーから通話の音を出さない"));
     m_mute->setCheckable(true);
     m_noSound->setObjectName(QStringLiteral("NoSoundDevice"));
+    m_mute->setAutoRaise(true);
     for (QWidget* part : std::initializer_list<QWidget*>{m_prompt, m_level, m_mute, m_noSound}) {
+        // The status bar is as tall as its tallest part, shown or not: no taller than a line.
+        part->setMaximumHeight(bar.fontMetrics().height() + LineMargin);
         bar.addPermanentWidget(part);
         part->hide();
     }

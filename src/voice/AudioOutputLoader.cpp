@@ -20,7 +20,7 @@ AudioOutputLoader::AudioOutputLoader(const QStringList& searchFolders)
     }
     m_error = QStringLiteral("%1 not found in %2")
                   .arg(QLatin1String(PluginFileName), searchFolders.join(QLatin1String(", ")));
-    qCInfo(lcVoice).noquote() << "no audio output:" << m_error;
+    qCWarning(lcVoice).noquote() << "no audio output:" << m_error;
 }
 
 std::unique_ptr<AudioOutput> AudioOutputLoader::createOutput() const
