@@ -1,25 +1,9 @@
 #include "CallRecorder.h"
 
-#include <QElapsedTimer>
-
-namespace {
-
-qint64 steadyMilliseconds()
+CallRecorder::CallRecorder(LineControl& line, QObject* parent)
+    : QObject(parent), m_path(CallProcedure::typicalPath()), m_line(line)
 {
-    static QElapsedTimer started = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return started.elapsed();
-}
-
-} // namespace
-
-CallRecorder::CallRecorder(LineControl& line, Clock clock, QObject* parent)
-    : QObject(parent), m_clock(clock ? std::move(clock) : &steadyMilliseconds),
-      m_path(CallProcedure::typicalPath()), m_line(line)
-{
+    m_clock.start();
     connect(&line, &LineControl::busyChanged, this,
             [this](bool busy) { busy ? operationStarted() : operationEnded(); });
 }
@@ -34,7 +18,7 @@ void CallRecorder::stepPressed(Step step)
     if (!expected)
         return forget();
     if (m_next > 0)
-        m_paces[std::size_t(step)] = int(m_clock() - m_lastEndMs);
+        m_paces[std::size_t(step)] = int(m_clock.elapsed() - m_lastEndMs);
     ++m_next;
     m_pressed = true;
 }
@@ -51,7 +35,7 @@ void CallRecorder::operationEnded()
     if (!m_pressed)
         return;
     m_pressed = false;
-    m_lastEndMs = m_clock();
+    m_lastEndMs = m_clock.elapsed();
     if (m_next == m_path.size()) {
         Q_EMIT recorded(m_paces);
         forget();

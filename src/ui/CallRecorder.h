@@ -3,9 +3,8 @@
 #include "LineControl.h"
 #include "Settings.h"
 
+#include <QElapsedTimer>
 #include <QObject>
-
-#include <functional>
 
 // Records how long the user waits before each step of a call made by hand: from the end of the
 // step before to the press of this one. Only a call that goes through the whole typical call,
@@ -14,10 +13,8 @@ class CallRecorder : public QObject {
     Q_OBJECT
 public:
     using Step = CallProcedure::Step;
-    // Milliseconds on a monotonic clock.
-    using Clock = std::function<qint64()>;
 
-    explicit CallRecorder(LineControl& line, Clock clock = {}, QObject* parent = nullptr);
+    explicit CallRecorder(LineControl& line, QObject* parent = nullptr);
 
     // A step pressed by the user's own hand.
     void stepPressed(Step step);
@@ -31,7 +28,7 @@ private:
     void operationEnded();
     void forget();
 
-    Clock m_clock;
+    QElapsedTimer m_clock; // monotonic
     const QList<Step> m_path;
     LineControl& m_line;
     int m_next = 0; // the index in m_path of the step the call expects next

@@ -83,15 +83,15 @@ QString ModemSentences::voiceMode()
     return QStringLiteral("音声モード");
 }
 
-QString ModemSentences::voiceRefusal(LineControl::VoiceRefusal why)
+QString ModemSentences::voiceRefusal(VoiceCommands::Refusal why)
 {
     switch (why) {
-    case LineControl::VoiceRefusal::NoVoiceMode:
+    case VoiceCommands::Refusal::NoVoiceMode:
         return QStringLiteral("このモデムは音声モード（AT+FCLASS=8）を受け付けませんでした。");
-    case LineControl::VoiceRefusal::NoUsableFormat:
+    case VoiceCommands::Refusal::NoUsableFormat:
         return QStringLiteral("このモデムの音声の形式は、どれもパソコンで再生できません"
                               "（8 ビット PCM・μ-law・A-law のどれもありません）。");
-    case LineControl::VoiceRefusal::NoTelephoneLine:
+    case VoiceCommands::Refusal::NoTelephoneLine:
         break;
     }
     return QStringLiteral("このモデムには、電話回線だけをつなぐ設定（AT+VLS の \"T\"）が"

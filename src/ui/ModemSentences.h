@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LineControl.h"
 #include "PortMapping.h"
 #include "PortOpener.h"
+#include "VoiceCommands.h"
 
 #include <QString>
 
@@ -21,7 +21,7 @@ public:
     static QString deviceLost(const QString& devicePath, const QString& detail);
     static QString voiceMode();
     // Why the modem cannot make calls in voice mode.
-    static QString voiceRefusal(LineControl::VoiceRefusal why);
+    static QString voiceRefusal(VoiceCommands::Refusal why);
     // For the port list: the device a caption stands for, where that choice comes from and how
     // to change it.
     static QString portToolTip(int comIndex, const PortMapping::Device& device);

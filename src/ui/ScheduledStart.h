@@ -30,8 +30,6 @@ public:
     // time schedules nothing.
     void schedule(const QDateTime& at);
     bool isScheduled() const { return m_at.isValid(); }
-    // Invalid when nothing is scheduled.
-    QDateTime scheduledAt() const { return m_at; }
 
     // For each way of leaving the program: true when nothing is scheduled, or when the user
     // agrees to cancel the start (which is then cancelled).

@@ -41,7 +41,6 @@ public:
     void endCall();
 
     void setMuted(bool muted);
-    bool isMuted() const { return m_muted; }
     bool isReceiving() const { return m_decoder.has_value(); }
     // A sound device plays the call.
     bool isPlaying() const;

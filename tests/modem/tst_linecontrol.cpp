@@ -109,6 +109,7 @@ private Q_SLOTS:
     void operationWritesItsCommandsAndMovesTheLine();
     void realTimings();
     void destroyedDuringAWait();
+    void voiceModeRefusedCallsAtTheCommandsSpeed();
 };
 
 void TestLineControl::operationWritesItsCommandsAndMovesTheLine_data()
@@ -272,6 +273,25 @@ void TestLineControl::destroyedDuringAWait()
     QVERIFY(f.line->sendTones(QStringLiteral("1")));
 
     QTRY_VERIFY(!f.opener.device());
+}
+
+// A modem that offers no format to play: out of voice mode again, and the plain call the user
+// chose instead runs at the speed plain calls always have.
+void TestLineControl::voiceModeRefusedCallsAtTheCommandsSpeed()
+{
+    Fixture f(&ShortTiming);
+    QList<LineControl::VoiceRefusal> asked;
+    f.line->hook(QStringLiteral("fake:COM1"), LineControl::Mode::Voice,
+                 [&asked](LineControl::VoiceRefusal why) {
+                     asked << why;
+                     return true;
+                 });
+    QCOMPARE(asked, QList<LineControl::VoiceRefusal>{LineControl::VoiceRefusal::NoUsableFormat});
+    QCOMPARE(f.written,
+             (Lines{"AT+FCLASS=8\r", "AT+VSM=?\r", "AT+VLS=?\r", "AT+FCLASS=0\r", "ATH1\r"}));
+    QCOMPARE(f.opener.speeds(), (QList<PortOpener::Speed>{PortOpener::Speed::VoiceStream,
+                                                          PortOpener::Speed::Commands}));
+    QCOMPARE(f.line->state(), State::OffHook);
 }
 
 QTEST_GUILESS_MAIN(TestLineControl)
